@@ -1,0 +1,58 @@
+#include "tests/support/temp_dir.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <system_error>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace luvaro::test {
+
+TempDir::TempDir(std::string_view prefix) {
+  std::string pattern = (fs::temp_directory_path() / (std::string(prefix) + "-XXXXXX")).string();
+  if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed for " + pattern);
+  m_path = pattern;
+}
+
+TempDir::~TempDir() {
+  std::error_code ec;
+  fs::remove_all(m_path, ec);
+}
+
+std::string ReadFile(const fs::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  if (!in) throw std::runtime_error("cannot read " + file.string());
+  std::ostringstream out;
+  out << in.rdbuf();
+  return out.str();
+}
+
+void WriteFile(const fs::path& file, std::string_view bytes) {
+  if (file.has_parent_path()) fs::create_directories(file.parent_path());
+  std::ofstream out(file, std::ios::binary | std::ios::trunc);
+  if (!out) throw std::runtime_error("cannot write " + file.string());
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+fs::path SharedSchemasDir() {
+  if (const char* env = std::getenv("LUVARO_SHARED_SCHEMAS"); env && *env) return env;
+  return fs::path(LUVARO_SOURCE_DIR) / ".." / "shared" / "schemas";
+}
+
+void CopySchemas(const fs::path& target) {
+  const fs::path shared = SharedSchemasDir();
+  fs::create_directories(target);
+  // EFD-Reinf first, then eSocial overwriting, so the full W3C xmldsig schema wins.
+  for (const char* system : {"reinf", "esocial"}) {
+    for (const auto& entry : fs::directory_iterator(shared / system)) {
+      if (entry.path().extension() != ".xsd") continue;
+      fs::copy_file(entry.path(), target / entry.path().filename(),
+                    fs::copy_options::overwrite_existing);
+    }
+  }
+}
+
+}  // namespace luvaro::test
