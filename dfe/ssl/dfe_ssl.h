@@ -1,0 +1,169 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <string_view>
+
+#include "dfe/ssl/dados_certificado.h"
+#include "dfe/ssl/ssl_backends.h"
+#include "dfe/ssl/ssl_types.h"
+
+namespace luvaro {
+
+class IFront;
+
+// Hook called before signing; it may replace the document (then no signing takes place).
+using TDFeSSLAntesDeAssinar = std::function<void(
+    std::string& ConteudoXML, const std::string& docElement, const std::string& infElement,
+    const std::string& SignatureNode, const std::string& SelectionNamespaces,
+    const std::string& IdSignature)>;
+
+// The security facade: the one object through which the protocol components reach
+// certificates, signatures and the network. It owns one back-end per concern (crypto, HTTP,
+// XML signature), chosen by the three enumerations.
+//
+// Properties follow one convention: `X()` reads, `SetX(value)` writes (setters act only on a
+// change where the rules say so).
+class TDFeSSL {
+ public:
+  TDFeSSL();
+  ~TDFeSSL();
+  TDFeSSL(const TDFeSSL&) = delete;  // owns back-ends bound to this object
+  TDFeSSL& operator=(const TDFeSSL&) = delete;
+
+  void Clear();
+
+  // --- back-ends and algorithms
+  TSSLCryptLib SSLCryptLib() const { return FSSLCryptLib; }
+  void SetSSLCryptLib(TSSLCryptLib value);
+  TSSLHttpLib SSLHttpLib() const { return FSSLHttpLib; }
+  void SetSSLHttpLib(TSSLHttpLib value);
+  TSSLXmlSignLib SSLXmlSignLib() const { return FSSLXmlSignLib; }
+  void SetSSLXmlSignLib(TSSLXmlSignLib value);
+  TSSLType SSLType() const { return FSSLType; }
+  void SetSSLType(TSSLType value) { FSSLType = value; }
+  TSSLDgst SSLDgst() const { return FSSLDgst; }
+  void SetSSLDgst(TSSLDgst value) { FSSLDgst = value; }
+
+  // --- certificate settings (a change unloads a loaded certificate)
+  TSSLStoreLocation StoreLocation() const { return FStoreLocation; }
+  void SetStoreLocation(TSSLStoreLocation value) { FStoreLocation = value; }
+  const std::string& StoreName() const { return FStoreName; }
+  void SetStoreName(const std::string& value) { FStoreName = value; }
+  const std::string& ArquivoPFX() const { return FArquivoPFX; }
+  void SetArquivoPFX(const std::string& value);
+  const std::string& DadosPFX() const { return FDadosPFX; }
+  void SetDadosPFX(const std::string& value);
+  const std::string& NumeroSerie() const { return FNumeroSerie; }
+  void SetNumeroSerie(const std::string& value);
+  std::string Senha() const;  // unscrambled copy
+  void SetSenha(const std::string& value);
+
+  // --- network
+  const std::string& ProxyHost() const { return FProxyHost; }
+  void SetProxyHost(const std::string& value) { FProxyHost = value; }
+  const std::string& ProxyPort() const { return FProxyPort; }
+  void SetProxyPort(const std::string& value) { FProxyPort = value; }
+  const std::string& ProxyUser() const { return FProxyUser; }
+  void SetProxyUser(const std::string& value) { FProxyUser = value; }
+  const std::string& ProxyPass() const { return FProxyPass; }
+  void SetProxyPass(const std::string& value) { FProxyPass = value; }
+  int TimeOut() const { return FTimeOut; }
+  void SetTimeOut(int value) { FTimeOut = value; }
+  bool TimeOutPorThread() const { return FTimeOutPorThread; }
+  void SetTimeOutPorThread(bool value) { FTimeOutPorThread = value; }
+  const std::string& NameSpaceURI() const { return FNameSpaceURI; }
+  void SetNameSpaceURI(const std::string& value) { FNameSpaceURI = value; }
+  bool UseCertificateHTTP() const { return FUseCertificateHTTP; }
+  void SetUseCertificateHTTP(bool value) { FUseCertificateHTTP = value; }
+  const TDFeSSLAntesDeAssinar& AntesDeAssinar() const { return FAntesDeAssinar; }
+  void SetAntesDeAssinar(TDFeSSLAntesDeAssinar hook) { FAntesDeAssinar = std::move(hook); }
+
+  // The user-facing front (certificate chooser, PIN prompt); not owned, may be null.
+  IFront* Front() const { return FFront; }
+  void SetFront(IFront* front) { FFront = front; }
+
+  // --- certificate data (each accessor loads the certificate when its data is still empty)
+  bool CertificadoLido() const;
+  const CertContext* CertContextWinApi();
+  std::string CertNumeroSerie();
+  double CertDataVenc();
+  std::string CertCertificadora();
+  std::string CertIssuerName();
+  std::string CertSubjectName();
+  std::string CertRazaoSocial();
+  std::string CertCNPJ();
+  TSSLTipoCertificado CertTipo();
+  TDadosCertificado& DadosCertificado();
+  TListaCertificados& ListaCertificados();
+  int HTTPResultCode();
+  int InternalErrorCode();
+
+  TDFeSSLCryptClass& SSLCryptClass() { return *FSSLCryptClass; }
+  TDFeSSLHttpClass& SSLHttpClass() { return *FSSLHttpClass; }
+  TDFeSSLXmlSignClass& SSLXmlSignClass() { return *FSSLXmlSignClass; }
+
+  // --- operations
+  std::string Assinar(const std::string& ConteudoXML, const std::string& docElement,
+                      const std::string& infElement, const std::string& SignatureNode = "",
+                      const std::string& SelectionNamespaces = "",
+                      const std::string& IdSignature = "", const std::string& IdAttr = "");
+  std::string Enviar(std::string& ConteudoXML, const std::string& AURL,
+                     const std::string& ASoapAction, std::string AMimeType = "");
+  bool Validar(const std::string& ConteudoXML, const std::string& ArqSchema,
+               std::string& MsgErro);
+  bool VerificarAssinatura(const std::string& ConteudoXML, std::string& MsgErro,
+                           const std::string& infElement = "",
+                           const std::string& SignatureNode = "",
+                           const std::string& SelectionNamespaces = "",
+                           const std::string& IdSignature = "", const std::string& IdAttr = "");
+
+  // Digest (or signature when Assina) of the data; a null stream fails with "Stream inválido".
+  std::string CalcHash(const std::string* AStream, TSSLDgst Digest,
+                       TSSLHashOutput ModoSaida = TSSLHashOutput::outHexa, bool Assina = false);
+  std::string CalcHash(std::string_view BinaryString, TSSLDgst Digest,
+                       TSSLHashOutput ModoSaida = TSSLHashOutput::outHexa, bool Assina = false);
+  std::string CalcHashArquivo(const std::string& NomeArquivo, TSSLDgst Digest,
+                              TSSLHashOutput ModoSaida = TSSLHashOutput::outHexa,
+                              bool Assina = false);
+  bool ValidarHash(std::string_view SourceString, TSSLDgst Digest, std::string_view Hash,
+                   bool Assinado = false);
+
+  void CarregarCertificado();
+  void CarregarCertificadoSeNecessario();
+  void DescarregarCertificado();
+  void LerCertificadosStore();
+  std::string SelecionarCertificado();
+  bool CarregarCertificadoPublico(const std::string& DadosX509Base64);
+  void ValidarCNPJCertificado(const std::string& CNPJDocumento);
+
+ private:
+  TSSLCryptLib FSSLCryptLib = TSSLCryptLib::cryNone;
+  TSSLHttpLib FSSLHttpLib = TSSLHttpLib::httpNone;
+  TSSLXmlSignLib FSSLXmlSignLib = TSSLXmlSignLib::xsNone;
+  TSSLType FSSLType = TSSLType::LT_all;
+  TSSLDgst FSSLDgst = TSSLDgst::dgstSHA1;
+  TSSLStoreLocation FStoreLocation = TSSLStoreLocation::slCurrentUser;
+  std::string FStoreName = "My";
+  std::string FArquivoPFX;
+  std::string FDadosPFX;
+  std::string FNumeroSerie;
+  std::string FSenha;       // scrambled
+  std::string FSenhaChave;  // the scrambling key
+  std::string FProxyHost, FProxyPort, FProxyUser, FProxyPass;
+  int FTimeOut = 5000;
+  bool FTimeOutPorThread = false;
+  std::string FNameSpaceURI;
+  bool FUseCertificateHTTP = true;
+  TDFeSSLAntesDeAssinar FAntesDeAssinar;
+  IFront* FFront = nullptr;
+
+  std::unique_ptr<TDFeSSLCryptClass> FSSLCryptClass;
+  std::unique_ptr<TDFeSSLHttpClass> FSSLHttpClass;
+  std::unique_ptr<TDFeSSLXmlSignClass> FSSLXmlSignClass;
+  std::mutex FHttpSendCriticalSection;
+};
+
+}  // namespace luvaro

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <string>
+
+#include "dfe/ssl/ssl_backends.h"
+
+namespace luvaro {
+
+// XML-signature back-end on libxml2: enveloped XML-DSig signing with inclusive C14N 1.0, XML
+// Schema validation and signature verification.
+class TDFeSSLXmlSignLibXml2 final : public TDFeSSLXmlSignClass {
+ public:
+  explicit TDFeSSLXmlSignLibXml2(TDFeSSL& AOwner);
+
+  std::string Assinar(const std::string& ConteudoXML, const std::string& docElement,
+                      const std::string& infElement, const std::string& SignatureNode,
+                      const std::string& SelectionNamespaces, const std::string& IdSignature,
+                      const std::string& IdAttr) override;
+  bool Validar(const std::string& ConteudoXML, const std::string& ArqSchema,
+               std::string& MsgErro) override;
+  bool VerificarAssinatura(const std::string& ConteudoXML, std::string& MsgErro,
+                           const std::string& infElement, const std::string& SignatureNode,
+                           const std::string& SelectionNamespaces,
+                           const std::string& IdSignature, const std::string& IdAttr) override;
+  std::string ClassName() const override { return "TDFeSSLXmlSignLibXml2"; }
+};
+
+}  // namespace luvaro
