@@ -101,6 +101,10 @@ class TDFeSSL {
   int HTTPResultCode();
   int InternalErrorCode();
 
+  // Installs a crypto back-end made elsewhere (an engine this facade does not select by
+  // enumeration, such as a test's software key); SSLCryptLib is left as it is.
+  void SetSSLCryptClass(std::unique_ptr<TDFeSSLCryptClass> backend);
+
   TDFeSSLCryptClass& SSLCryptClass() { return *FSSLCryptClass; }
   TDFeSSLHttpClass& SSLHttpClass() { return *FSSLHttpClass; }
   TDFeSSLXmlSignClass& SSLXmlSignClass() { return *FSSLXmlSignClass; }
