@@ -1,0 +1,120 @@
+// Linux services of the core: /proc for the executable and the process list, POSIX files and
+// signals.
+
+#include "app/core/platform.h"
+
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <fcntl.h>
+#include <fstream>
+#include <sys/types.h>
+#include <unistd.h>
+
+#include "dfe/dfe_exception.h"
+
+namespace fs = std::filesystem;
+
+namespace luvaro::platform {
+namespace {
+
+// Owns a file descriptor; the descriptor is closed exactly once, so copies are refused.
+class FileDescriptor {
+ public:
+  explicit FileDescriptor(int fd) noexcept : m_fd(fd) {}
+  ~FileDescriptor() {
+    if (m_fd >= 0) ::close(m_fd);
+  }
+  FileDescriptor(const FileDescriptor&) = delete;
+  FileDescriptor& operator=(const FileDescriptor&) = delete;
+
+  int get() const noexcept { return m_fd; }
+  // Closes now, reporting the result (a failed close can mean lost data on some file systems).
+  int close() noexcept {
+    const int rc = ::close(m_fd);
+    m_fd = -1;
+    return rc;
+  }
+
+ private:
+  int m_fd;
+};
+
+[[noreturn]] void ThrowIo(const char* what, const fs::path& file, int error) {
+  throw EDFeException(std::string("Erro de E/S ao ") + what + " o arquivo \"" + file.string() +
+                      "\": " + std::strerror(error));
+}
+
+std::string ReadLink(const fs::path& link) {
+  std::error_code ec;
+  fs::path target = fs::read_symlink(link, ec);
+  return ec ? std::string() : target.string();
+}
+
+// The state letter of /proc/<pid>/stat and the command name before it.
+bool ReadStat(const fs::path& dir, char& state, std::string& comm) {
+  std::ifstream in(dir / "stat");
+  std::string line;
+  if (!std::getline(in, line)) return false;
+  const auto open = line.find('(');
+  const auto close = line.rfind(')');
+  if (open == std::string::npos || close == std::string::npos || close + 2 >= line.size())
+    return false;
+  comm = line.substr(open + 1, close - open - 1);
+  state = line[close + 2];
+  return true;
+}
+
+}  // namespace
+
+fs::path ExecutablePath() {
+  std::string self = ReadLink("/proc/self/exe");
+  const std::string deleted = " (deleted)";
+  if (self.size() > deleted.size() && self.ends_with(deleted))
+    self.resize(self.size() - deleted.size());
+  return self;
+}
+
+void AppendToFile(const fs::path& file, std::string_view bytes) {
+  FileDescriptor fd(::open(file.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644));
+  if (fd.get() < 0) ThrowIo("abrir", file, errno);
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t n = ::write(fd.get(), bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) ThrowIo("gravar", file, n < 0 ? errno : EIO);
+    done += static_cast<std::size_t>(n);
+  }
+  if (fd.close() != 0) ThrowIo("gravar", file, errno);
+}
+
+std::vector<ProcessEntry> ListProcesses() {
+  std::vector<ProcessEntry> result;
+  std::error_code ec;
+  fs::directory_iterator it("/proc", ec);
+  if (ec) return result;
+  for (const fs::directory_entry& entry : it) {
+    const std::string name = entry.path().filename().string();
+    if (name.empty() || name.find_first_not_of("0123456789") != std::string::npos) continue;
+    char state = 0;
+    std::string comm;
+    if (!ReadStat(entry.path(), state, comm) || state == 'Z' || state == 'X') continue;
+    std::string exe = ReadLink(entry.path() / "exe");
+    const std::string deleted = " (deleted)";
+    if (exe.size() > deleted.size() && exe.ends_with(deleted))
+      exe.resize(exe.size() - deleted.size());
+    // Another user's process hides its executable; its command name is the file name.
+    result.push_back({std::stoi(name), exe.empty() ? comm : exe});
+  }
+  return result;
+}
+
+bool RequestProcessEnd(int pid) {
+  return ::kill(pid, SIGTERM) == 0;
+}
+
+int CurrentProcessId() {
+  return static_cast<int>(::getpid());
+}
+
+}  // namespace luvaro::platform
