@@ -5,6 +5,7 @@
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "dfe/ssl/dados_certificado.h"
 #include "dfe/ssl/ssl_backends.h"
@@ -13,12 +14,13 @@
 namespace luvaro {
 
 class IFront;
+class TokenEnvironment;
 
 // Hook called before signing; it may replace the document (then no signing takes place).
-using TDFeSSLAntesDeAssinar = std::function<void(
-    std::string& ConteudoXML, const std::string& docElement, const std::string& infElement,
-    const std::string& SignatureNode, const std::string& SelectionNamespaces,
-    const std::string& IdSignature)>;
+using TDFeSSLAntesDeAssinar =
+    std::function<void(std::string& ConteudoXML, const std::string& docElement,
+                       const std::string& infElement, const std::string& SignatureNode,
+                       const std::string& SelectionNamespaces, const std::string& IdSignature)>;
 
 // The security facade: the one object through which the protocol components reach
 // certificates, signatures and the network. It owns one back-end per concern (crypto, HTTP,
@@ -85,6 +87,12 @@ class TDFeSSL {
   IFront* Front() const { return FFront; }
   void SetFront(IFront* front) { FFront = front; }
 
+  // The process's PKCS#11 module and PIN list, made once in main() (see
+  // dfe/platform/linux/token_environment.h); not owned, may be null, in which case the
+  // certificate-store back-end fails with a clear message. Kept across Clear.
+  TokenEnvironment* TokenEnv() const { return FTokenEnv; }
+  void SetTokenEnv(TokenEnvironment* environment) { FTokenEnv = environment; }
+
   // --- certificate data (each accessor loads the certificate when its data is still empty)
   bool CertificadoLido() const;
   const CertContext* CertContextWinApi();
@@ -116,8 +124,7 @@ class TDFeSSL {
                       const std::string& IdSignature = "", const std::string& IdAttr = "");
   std::string Enviar(std::string& ConteudoXML, const std::string& AURL,
                      const std::string& ASoapAction, std::string AMimeType = "");
-  bool Validar(const std::string& ConteudoXML, const std::string& ArqSchema,
-               std::string& MsgErro);
+  bool Validar(const std::string& ConteudoXML, const std::string& ArqSchema, std::string& MsgErro);
   bool VerificarAssinatura(const std::string& ConteudoXML, std::string& MsgErro,
                            const std::string& infElement = "",
                            const std::string& SignatureNode = "",
@@ -134,6 +141,15 @@ class TDFeSSL {
                               bool Assina = false);
   bool ValidarHash(std::string_view SourceString, TSSLDgst Digest, std::string_view Hash,
                    bool Assinado = false);
+  // The same on a stream (null fails with "Stream inválido") and on a list of lines (each line
+  // ended by CR LF, as the list is saved). `Hash` is the raw digest or signature, or either of
+  // them in hexadecimal or Base64 as CalcHash gives them.
+  bool ValidarHash(const std::string* AStream, TSSLDgst Digest, std::string_view Hash,
+                   bool Assinado = false);
+  std::string CalcHash(const std::vector<std::string>& AStringList, TSSLDgst Digest,
+                       TSSLHashOutput ModoSaida = TSSLHashOutput::outHexa, bool Assina = false);
+  bool ValidarHash(const std::vector<std::string>& AStringList, TSSLDgst Digest,
+                   std::string_view Hash, bool Assinado = false);
 
   void CarregarCertificado();
   void CarregarCertificadoSeNecessario();
@@ -163,6 +179,7 @@ class TDFeSSL {
   bool FUseCertificateHTTP = true;
   TDFeSSLAntesDeAssinar FAntesDeAssinar;
   IFront* FFront = nullptr;
+  TokenEnvironment* FTokenEnv = nullptr;
 
   std::unique_ptr<TDFeSSLCryptClass> FSSLCryptClass;
   std::unique_ptr<TDFeSSLHttpClass> FSSLHttpClass;
