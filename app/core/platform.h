@@ -1,11 +1,12 @@
 #pragma once
 
 // Operating-system services of the core, one implementation file per platform under
-// app/core/platform/<os>/. Nothing outside app/core includes this header.
+// app/core/platform/<os>/. Only app/ includes this header.
 
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace luvaro::platform {
@@ -32,5 +33,19 @@ bool RequestProcessEnd(int pid);
 
 // Id of this process.
 int CurrentProcessId();
+
+}  // namespace luvaro::platform
+
+namespace luvaro::platform {
+
+// Starts argv[0] with its arguments as a process of its own session, detached from this one
+// (standard streams on the null device), with the extra environment variables added; the
+// program does not wait for it. Throws EDFeException when it cannot be started.
+void StartDetached(const std::vector<std::string>& argv,
+                   const std::vector<std::pair<std::string, std::string>>& extraEnv);
+
+// From now on the termination signal ends this process at once with the current exit code
+// (exit_code.h): the way an installer, or another program, ends a waiting instance.
+void InstallEndRequestHandler();
 
 }  // namespace luvaro::platform

@@ -8,10 +8,14 @@
 #include <cstring>
 #include <fcntl.h>
 #include <fstream>
+#include <spawn.h>
 #include <sys/types.h>
 #include <unistd.h>
 
+#include "app/core/exit_code.h"
 #include "dfe/dfe_exception.h"
+
+extern char** environ;
 
 namespace fs = std::filesystem;
 
@@ -115,6 +119,64 @@ bool RequestProcessEnd(int pid) {
 
 int CurrentProcessId() {
   return static_cast<int>(::getpid());
+}
+
+}  // namespace luvaro::platform
+
+namespace luvaro::platform {
+namespace {
+
+extern "C" void EndRequested(int) {
+  ::_exit(GetExitCode());
+}
+
+}  // namespace
+
+void StartDetached(const std::vector<std::string>& argv,
+                   const std::vector<std::pair<std::string, std::string>>& extraEnv) {
+  std::vector<std::string> env;
+  for (char** e = environ; *e; ++e) {
+    const std::string entry(*e);
+    bool replaced = false;
+    for (const auto& [name, value] : extraEnv) replaced |= entry.starts_with(name + "=");
+    if (!replaced) env.push_back(entry);
+  }
+  for (const auto& [name, value] : extraEnv) env.push_back(name + "=" + value);
+
+  std::vector<char*> argvP;
+  for (const std::string& a : argv) argvP.push_back(const_cast<char*>(a.c_str()));
+  argvP.push_back(nullptr);
+  std::vector<char*> envP;
+  for (const std::string& e : env) envP.push_back(const_cast<char*>(e.c_str()));
+  envP.push_back(nullptr);
+
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+  posix_spawnattr_t attr;
+  posix_spawnattr_init(&attr);
+  sigset_t none;
+  sigemptyset(&none);
+  posix_spawnattr_setsigmask(&attr, &none);
+  sigset_t defaults;
+  sigfillset(&defaults);
+  posix_spawnattr_setsigdefault(&attr, &defaults);
+  posix_spawnattr_setflags(&attr,
+                           POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+  pid_t pid = -1;
+  const int rc = posix_spawn(&pid, argvP[0], &actions, &attr, argvP.data(), envP.data());
+  posix_spawn_file_actions_destroy(&actions);
+  posix_spawnattr_destroy(&attr);
+  if (rc != 0) throw EDFeException("Falha ao iniciar \"" + argv[0] + "\": " + std::strerror(rc));
+}
+
+void InstallEndRequestHandler() {
+  struct sigaction action {};
+  action.sa_handler = EndRequested;
+  sigemptyset(&action.sa_mask);
+  sigaction(SIGTERM, &action, nullptr);
 }
 
 }  // namespace luvaro::platform

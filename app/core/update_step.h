@@ -1,0 +1,36 @@
+#pragma once
+
+// Where the update check plugs into the start-up.
+//
+// The update step runs on a thread of its own after the first activation of the window and
+// before the command line is read. It receives an UpdateContext, may show status texts and
+// messages, and leaves its verdict in the two flags; the start-up reads them on the main thread
+// once the step has ended (by returning or by an exception):
+// - TerminateProgram: exit code 1 and the program ends;
+// - else IsAtualizar: "Luvaro.param" is written and the installer downloaded into the
+//   application folder as "Luvaro-install" is started; the program then waits to be ended;
+// - else the command line is read and the worker of the project type runs.
+// Until the update check exists, main() passes NoUpdate, which ends at once with neither flag.
+
+#include <functional>
+#include <string>
+
+#include "app/core/worker.h"
+
+namespace luvaro {
+
+struct UpdateContext {
+  std::string VersaoOrvaneInstalada;  // command-line position 1
+  TNotifyString AtualizarStatus;
+  IFront& Front;
+  IAppLoop& Loop;
+  bool TerminateProgram = false;  // written by the step, read after it ended
+  bool IsAtualizar = false;       // written by the step, read after it ended
+};
+
+using UpdateStep = std::function<void(UpdateContext& pContexto)>;
+
+// The step that never finds an update.
+inline void NoUpdate(UpdateContext&) {}
+
+}  // namespace luvaro

@@ -1,0 +1,40 @@
+#include "app/luvaro.h"
+
+#include <cstdlib>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/core/platform.h"
+#include "app/headless/headless_run.h"
+
+namespace luvaro {
+namespace {
+
+bool Set(const char* name) {
+  const char* value = std::getenv(name);
+  return value && *value;
+}
+
+}  // namespace
+
+bool UseHeadlessFront() {
+  const char* headless = std::getenv("LUVARO_HEADLESS");
+  if (headless && std::string(headless) == "1") return true;
+  return !Set("DISPLAY") && !Set("WAYLAND_DISPLAY") && !Set("QT_QPA_PLATFORM");
+}
+
+int RunLuvaro(int argc, char** argv, const WorkerRegistry& workers, UpdateStep update) {
+  platform::InstallEndRequestHandler();
+
+  // Position 0 is the executable's full path, as the parameter log and file record it.
+  std::vector<std::string> args;
+  const std::string self = platform::ExecutablePath().string();
+  args.push_back(!self.empty() ? self : (argc > 0 ? argv[0] : "Luvaro"));
+  for (int i = 1; i < argc; ++i) args.emplace_back(argv[i]);
+
+  if (UseHeadlessFront()) return RunHeadless(std::move(args), std::move(update), workers);
+  return RunGuiFront(argc, argv, std::move(args), std::move(update), workers);
+}
+
+}  // namespace luvaro

@@ -1,0 +1,68 @@
+#include "app/qt/qt_front.h"
+
+#include <QApplication>
+#include <QGuiApplication>
+
+#include "app/qt/certificate_dialog.h"
+#include "app/qt/main_window.h"
+#include "app/qt/message_box.h"
+#include "app/qt/pin_dialog.h"
+
+namespace luvaro {
+namespace {
+
+// Shows the arrow while a dialog is up and gives back whatever cursor was there before.
+class ArrowCursor {
+ public:
+  ArrowCursor() { QGuiApplication::setOverrideCursor(Qt::ArrowCursor); }
+  ~ArrowCursor() { QGuiApplication::restoreOverrideCursor(); }
+  ArrowCursor(const ArrowCursor&) = delete;  // restores exactly once
+  ArrowCursor& operator=(const ArrowCursor&) = delete;
+};
+
+}  // namespace
+
+QtFront::QtFront(MainThreadQueue& queue, TfrmPrincipal& window)
+    : m_queue(queue), m_window(window) {}
+
+void QtFront::ShowStatus(const std::string& text) {
+  m_queue.Synchronize([&] { m_window.AtualizarStatus(QString::fromUtf8(text)); });
+}
+
+int QtFront::ShowDialog(const DialogRequest& request) {
+  int result = 0;
+  m_queue.Synchronize([&] {
+    // The dialog belongs to the active window of the program, else to the main window.
+    QWidget* owner = QApplication::activeWindow() ? QApplication::activeWindow() : &m_window;
+    BuiltMessageBox built = BuildMessageBox(request, owner);
+    ArrowCursor cursor;
+    result = ExecMessageBox(built);
+  });
+  return result;
+}
+
+std::optional<std::string> QtFront::ChooseCertificate(
+    const std::string& title, const std::string& prompt,
+    const std::vector<CertificateChoice>& certificates) {
+  std::optional<std::string> chosen;
+  m_queue.Synchronize([&] {
+    CertificateDialog dialog(title, prompt, certificates, nullptr);  // owned by no window
+    ArrowCursor cursor;
+    dialog.exec();
+    chosen = dialog.chosen();
+  });
+  return chosen;
+}
+
+std::optional<SecureString> QtFront::AskPin(const PinRequest& request) {
+  std::optional<SecureString> pin;
+  m_queue.Synchronize([&] {
+    PinDialog dialog(request, &m_window);
+    ArrowCursor cursor;
+    dialog.exec();
+    pin = dialog.TakePin();
+  });
+  return pin;
+}
+
+}  // namespace luvaro
