@@ -1,0 +1,24 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace luvaro {
+
+// The accent removal of the XML writer. It works on the Windows-1252 form of the text, byte by
+// byte: letters with diacritics become their base letter, and then every byte that is not
+// backspace, LF, CR or printable ASCII becomes a blank. The result is plain ASCII.
+std::string RemoverAcentos(std::string_view text);
+
+// & < > " and ' as the XML entities &amp; &lt; &gt; &quot; &#39;.
+std::string EscaparTextoXML(std::string_view text);
+
+// The writer's content filter: accent removal (optional), reduction to what Windows-1252 can
+// hold ('?' for the rest), escaping, blank collapsing (optional), line breaks to ";", trim.
+std::string LimparTextoXML(std::string_view text, bool retirarAcentos, bool retirarEspacos);
+
+// The reader's decoding: the five entities back to their characters, &amp; first, then each
+// hexadecimal reference &#x...; to the character it codes; the result trimmed.
+std::string DecodificarTextoXML(std::string_view text);
+
+}  // namespace luvaro
