@@ -1,0 +1,88 @@
+#include "tests/support/token.h"
+
+#include <cstdlib>
+#include <sstream>
+#include <stdexcept>
+#include <vector>
+
+#include "tests/support/process.h"
+
+namespace fs = std::filesystem;
+
+namespace luvaro::test {
+
+namespace {
+
+fs::path GeneratorScript() {
+  return fs::path(LUVARO_SOURCE_DIR) / "tests" / "fixtures" / "token" / "make-token.sh";
+}
+
+}  // namespace
+
+fs::path TestToken::SoftHsmModule() {
+  return "/usr/lib/x86_64-linux-gnu/softhsm/libsofthsm2.so";
+}
+
+fs::path TestToken::P11KitProxyModule() {
+  return "/usr/lib/x86_64-linux-gnu/p11-kit-proxy.so";
+}
+
+fs::path TestToken::SpyModule() {
+  return "/usr/lib/x86_64-linux-gnu/pkcs11/pkcs11-spy.so";
+}
+
+TestToken::TestToken() {
+  if (!fs::exists(SoftHsmModule()))
+    throw std::runtime_error("SoftHSM2 is missing (" + SoftHsmModule().string() +
+                             "); run scripts/install-deps");
+  ProcessOptions options;
+  options.args = {GeneratorScript().string(), m_dir.path().string()};
+  options.env["SOFTHSM2_MODULE"] = SoftHsmModule().string();
+  const ProcessResult made = RunProcess("/bin/bash", options);
+  if (made.exitCode != 0)
+    throw std::runtime_error("make-token.sh failed (" + std::to_string(made.exitCode) +
+                             "): " + made.err);
+
+  setenv("SOFTHSM2_CONF", ConfigFile().c_str(), 1);
+
+  std::istringstream manifest(ReadFile(m_dir / "manifest.txt"));
+  for (std::string line; std::getline(manifest, line);) {
+    if (line.empty()) continue;
+    std::vector<std::string> fields;
+    std::istringstream parts(line);
+    for (std::string field; std::getline(parts, field, ';');) fields.push_back(field);
+    if (fields.size() != 5) throw std::runtime_error("bad manifest line: " + line);
+    TokenCertificate cert;
+    cert.name = fields[0];
+    cert.serial = fields[1];
+    cert.sha1 = fields[2];
+    cert.onToken = fields[3] == "yes";
+    cert.hasKey = fields[4] == "yes";
+    cert.pem = m_dir / (cert.name + ".pem");
+    cert.der = m_dir / (cert.name + ".der");
+    cert.keyPem = m_dir / (cert.name + ".key.pem");
+    m_certs.emplace(cert.name, std::move(cert));
+  }
+}
+
+TestToken& TestToken::Shared() {
+  // One token per test program: made on first use, removed when the program ends.
+  static TestToken token;
+  return token;
+}
+
+const TokenCertificate& TestToken::Certificate(std::string_view name) const {
+  const auto found = m_certs.find(name);
+  if (found == m_certs.end()) throw std::runtime_error("no test certificate " + std::string(name));
+  return found->second;
+}
+
+int RunShell(const std::string& command, std::string* output) {
+  ProcessOptions options;
+  options.args = {"-c", command};
+  const ProcessResult result = RunProcess("/bin/sh", options);
+  if (output != nullptr) *output = result.out + result.err;
+  return result.exitCode;
+}
+
+}  // namespace luvaro::test
