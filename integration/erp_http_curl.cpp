@@ -1,0 +1,142 @@
+#include "integration/erp_http.h"
+
+#include <cctype>
+#include <exception>
+
+#include "dfe/dfe_exception.h"
+#include "dfe/raii/curl.h"
+
+namespace luvaro {
+namespace {
+
+// What the callbacks collect; an exception inside one is kept here and rethrown after curl
+// has returned, since none may cross curl's C frames.
+struct Exchange {
+  ErpHttpReply reply;
+  std::exception_ptr failure;
+};
+
+size_t OnBody(char* data, size_t size, size_t count, void* user) {
+  auto* exchange = static_cast<Exchange*>(user);
+  try {
+    exchange->reply.body.append(data, size * count);
+    return size * count;
+  } catch (...) {
+    exchange->failure = std::current_exception();
+    return 0;  // curl ends the transfer with a write error
+  }
+}
+
+// Keeps the reason phrase of the last status line ("HTTP/1.1 404 Not Found"); each response
+// of a redirect chain or an interim 100 starts a new one.
+size_t OnHeader(char* data, size_t size, size_t count, void* user) {
+  auto* exchange = static_cast<Exchange*>(user);
+  const std::string_view line(data, size * count);
+  try {
+    if (line.starts_with("HTTP/")) {
+      std::string_view rest = line.substr(std::min(line.find(' '), line.size()));
+      rest.remove_prefix(std::min<size_t>(1, rest.size()));  // the blank before the code
+      const size_t blank = rest.find(' ');
+      std::string_view reason = blank == std::string_view::npos ? "" : rest.substr(blank + 1);
+      while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r'))
+        reason.remove_suffix(1);
+      exchange->reply.reason.assign(reason);
+    }
+    return size * count;
+  } catch (...) {
+    exchange->failure = std::current_exception();
+    return 0;
+  }
+}
+
+template <typename T>
+void SetOption(CURL* curl, CURLoption option, T value) {
+  if (const CURLcode code = curl_easy_setopt(curl, option, value); code != CURLE_OK)
+    throw EDFeException(std::string("curl_easy_setopt: ") + curl_easy_strerror(code));
+}
+
+ErpHttpReply Perform(const std::string& url, const std::string* contentType,
+                     const std::string* body, std::chrono::milliseconds readTimeout) {
+  CurlEasyPtr curl(curl_easy_init());
+  if (!curl) throw EDFeException("curl_easy_init: não foi possível criar a requisição");
+  Exchange exchange;
+  char errorText[CURL_ERROR_SIZE] = {};
+
+  CurlSlistPtr headers;
+  AppendCurlHeader(headers, "Accept: application/json, */*");
+  AppendCurlHeader(headers, "Expect:");  // send the body at once, without a 100-continue wait
+  if (contentType) AppendCurlHeader(headers, ("Content-Type: " + *contentType).c_str());
+
+  // A read time-out: the connection must come within it, and no stretch of it may pass
+  // without a byte moving (curl counts this in whole seconds).
+  const long seconds = static_cast<long>((readTimeout.count() + 999) / 1000);
+
+  CURL* h = curl.get();
+  SetOption(h, CURLOPT_URL, url.c_str());
+  SetOption(h, CURLOPT_ERRORBUFFER, errorText);
+  SetOption(h, CURLOPT_NOSIGNAL, 1L);
+  SetOption(h, CURLOPT_PROTOCOLS_STR, "http,https");
+  SetOption(h, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+  SetOption(h, CURLOPT_FOLLOWLOCATION, 1L);
+  SetOption(h, CURLOPT_MAXREDIRS, 10L);
+  // HTTP/1.1 keeps the reason phrase that failures report.
+  SetOption(h, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1));
+  SetOption(h, CURLOPT_USERAGENT, "Luvaro");
+  SetOption(h, CURLOPT_HTTPHEADER, headers.get());
+  SetOption(h, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(readTimeout.count()));
+  SetOption(h, CURLOPT_LOW_SPEED_LIMIT, 1L);
+  SetOption(h, CURLOPT_LOW_SPEED_TIME, std::max(1L, seconds));
+  SetOption(h, CURLOPT_WRITEFUNCTION, &OnBody);
+  SetOption(h, CURLOPT_WRITEDATA, static_cast<void*>(&exchange));
+  SetOption(h, CURLOPT_HEADERFUNCTION, &OnHeader);
+  SetOption(h, CURLOPT_HEADERDATA, static_cast<void*>(&exchange));
+  if (body) {
+    SetOption(h, CURLOPT_POST, 1L);
+    SetOption(h, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body->size()));
+    SetOption(h, CURLOPT_POSTFIELDS, body->data());
+  }
+
+  const CURLcode code = curl_easy_perform(h);
+  if (exchange.failure) std::rethrow_exception(exchange.failure);
+  if (code != CURLE_OK)
+    throw EDFeException(errorText[0] ? std::string(errorText) : curl_easy_strerror(code));
+  curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &exchange.reply.status);
+  return std::move(exchange.reply);
+}
+
+bool IsHexDigit(char c) {
+  return std::isxdigit(static_cast<unsigned char>(c)) != 0;
+}
+
+}  // namespace
+
+ErpHttpReply ErpGet(const std::string& url, std::chrono::milliseconds readTimeout) {
+  return Perform(url, nullptr, nullptr, readTimeout);
+}
+
+ErpHttpReply ErpPost(const std::string& url, const std::string& contentType,
+                     const std::string& body, std::chrono::milliseconds readTimeout) {
+  return Perform(url, &contentType, &body, readTimeout);
+}
+
+std::string EncodeQueryValue(std::string_view value) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  static constexpr std::string_view kNotInQuery = "\"#<>[]\\^`{|}";
+  std::string encoded;
+  for (size_t i = 0; i < value.size(); ++i) {
+    const auto byte = static_cast<unsigned char>(value[i]);
+    const bool loosePercent = byte == '%' && !(i + 2 < value.size() && IsHexDigit(value[i + 1]) &&
+                                               IsHexDigit(value[i + 2]));
+    if (byte <= 0x20 || byte >= 0x7F ||
+        kNotInQuery.find(static_cast<char>(byte)) != std::string_view::npos || loosePercent) {
+      encoded += '%';
+      encoded += kHex[byte >> 4];
+      encoded += kHex[byte & 0x0F];
+    } else {
+      encoded += static_cast<char>(byte);
+    }
+  }
+  return encoded;
+}
+
+}  // namespace luvaro
