@@ -9,6 +9,7 @@
 
 #include "tools/sim/erp_role.h"
 #include "tools/sim/faults.h"
+#include "tools/sim/gov_role.h"
 #include "tools/sim/sim_options.h"
 #include "tools/sim/sim_role.h"
 #include "tools/sim/sim_server.h"
@@ -86,6 +87,7 @@ int main(int argc, char** argv) {
   // Each role is one file plus one line here.
   const SimRole roles[] = {
       luvaro::sim::ErpRole(),
+      luvaro::sim::GovRole(),
   };
 
   // A client that goes away while a reply is written must not end the simulator.

@@ -6,6 +6,8 @@
 #include <fstream>
 #include <stdexcept>
 
+#include "tools/sim/tls.h"
+
 namespace fs = std::filesystem;
 
 namespace luvaro::sim {
@@ -43,6 +45,8 @@ void Recorder::Record(std::string_view endpoint, const httplib::Request& request
     if (!IsAddedByServer(header)) head += header + ": " + value + "\n";
   WriteWhole(partial / "request.txt", head);
   WriteWhole(partial / "body", request.body);
+  if (request.ssl != nullptr)
+    WriteWhole(partial / "tls.txt", DescribeTls(request.ssl, request.remote_port));
   fs::rename(partial, *m_folder / name);
 }
 

@@ -36,6 +36,12 @@ SimServer::SimServer(ServerSettings settings)
   m_server->set_keep_alive_timeout(1);
 }
 
+void SimServer::UseTls(const TlsSettings& tls) {
+  m_server = MakeTlsServer(tls);
+  m_server->set_keep_alive_timeout(1);
+  m_scheme = "https";
+}
+
 void SimServer::Get(const std::string& pattern, const std::string& endpoint, Handler handler) {
   m_endpoints.push_back(endpoint);
   m_server->Get(pattern, Wrap(endpoint, std::move(handler)));
@@ -125,7 +131,7 @@ int SimServer::Run() {
     std::cerr << "luvaro-sim: cannot listen on 127.0.0.1:" << m_settings.port << std::endl;
     return 1;
   }
-  std::cout << "http://127.0.0.1:" << port << "/" << std::endl;
+  std::cout << m_scheme << "://127.0.0.1:" << port << "/" << std::endl;
 
   std::mutex listenMutex;
   std::condition_variable listenEnded;

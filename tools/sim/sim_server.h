@@ -14,6 +14,7 @@
 
 #include "tools/sim/faults.h"
 #include "tools/sim/recorder.h"
+#include "tools/sim/tls.h"
 
 namespace luvaro::sim {
 
@@ -54,6 +55,9 @@ class SimServer {
   SimServer(const SimServer&) = delete;  // the routes hold a pointer to this object
   SimServer& operator=(const SimServer&) = delete;
 
+  // Serves over HTTPS from now on, requiring a client certificate; call before any route.
+  void UseTls(const TlsSettings& tls);
+
   void Get(const std::string& pattern, const std::string& endpoint, Handler handler);
   void Post(const std::string& pattern, const std::string& endpoint, Handler handler);
 
@@ -70,8 +74,9 @@ class SimServer {
              httplib::Response& response);
 
   ServerSettings m_settings;
-  // Plain HTTP today; a TLS role makes an httplib::SSLServer here (it derives from Server).
+  // Plain HTTP, or an httplib::SSLServer (it derives from Server) after UseTls.
   std::unique_ptr<httplib::Server> m_server;
+  std::string m_scheme = "http";
   Recorder m_recorder;
   FaultSource m_faults;
   StopSignal m_stop;
