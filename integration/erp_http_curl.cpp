@@ -1,6 +1,7 @@
 #include "integration/erp_http.h"
 
 #include <cctype>
+#include <chrono>
 #include <exception>
 
 #include "dfe/dfe_exception.h"
@@ -14,6 +15,12 @@ namespace {
 struct Exchange {
   ErpHttpReply reply;
   std::exception_ptr failure;
+  // The read time-out: the longest stretch allowed without a byte moving either way.
+  std::chrono::milliseconds readTimeout{0};
+  std::chrono::steady_clock::time_point lastActivity = std::chrono::steady_clock::now();
+  curl_off_t lastDown = 0;
+  curl_off_t lastUp = 0;
+  bool timedOut = false;
 };
 
 size_t OnBody(char* data, size_t size, size_t count, void* user) {
@@ -25,6 +32,22 @@ size_t OnBody(char* data, size_t size, size_t count, void* user) {
     exchange->failure = std::current_exception();
     return 0;  // curl ends the transfer with a write error
   }
+}
+
+// Ends the transfer when no byte has moved for the read time-out. curl calls this often while
+// data flows and about once a second while it waits.
+int OnProgress(void* user, curl_off_t, curl_off_t downloaded, curl_off_t, curl_off_t uploaded) {
+  auto* exchange = static_cast<Exchange*>(user);
+  const auto now = std::chrono::steady_clock::now();
+  if (downloaded != exchange->lastDown || uploaded != exchange->lastUp) {
+    exchange->lastDown = downloaded;
+    exchange->lastUp = uploaded;
+    exchange->lastActivity = now;
+    return 0;
+  }
+  if (now - exchange->lastActivity < exchange->readTimeout) return 0;
+  exchange->timedOut = true;
+  return 1;  // curl ends the transfer with CURLE_ABORTED_BY_CALLBACK
 }
 
 // Keeps the reason phrase of the last status line ("HTTP/1.1 404 Not Found"); each response
@@ -67,9 +90,7 @@ ErpHttpReply Perform(const std::string& url, const std::string* contentType,
   AppendCurlHeader(headers, "Expect:");  // send the body at once, without a 100-continue wait
   if (contentType) AppendCurlHeader(headers, ("Content-Type: " + *contentType).c_str());
 
-  // A read time-out: the connection must come within it, and no stretch of it may pass
-  // without a byte moving (curl counts this in whole seconds).
-  const long seconds = static_cast<long>((readTimeout.count() + 999) / 1000);
+  exchange.readTimeout = readTimeout;
 
   CURL* h = curl.get();
   SetOption(h, CURLOPT_URL, url.c_str());
@@ -84,8 +105,9 @@ ErpHttpReply Perform(const std::string& url, const std::string* contentType,
   SetOption(h, CURLOPT_USERAGENT, "Luvaro");
   SetOption(h, CURLOPT_HTTPHEADER, headers.get());
   SetOption(h, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(readTimeout.count()));
-  SetOption(h, CURLOPT_LOW_SPEED_LIMIT, 1L);
-  SetOption(h, CURLOPT_LOW_SPEED_TIME, std::max(1L, seconds));
+  SetOption(h, CURLOPT_NOPROGRESS, 0L);
+  SetOption(h, CURLOPT_XFERINFOFUNCTION, &OnProgress);
+  SetOption(h, CURLOPT_XFERINFODATA, static_cast<void*>(&exchange));
   SetOption(h, CURLOPT_WRITEFUNCTION, &OnBody);
   SetOption(h, CURLOPT_WRITEDATA, static_cast<void*>(&exchange));
   SetOption(h, CURLOPT_HEADERFUNCTION, &OnHeader);
@@ -98,6 +120,9 @@ ErpHttpReply Perform(const std::string& url, const std::string* contentType,
 
   const CURLcode code = curl_easy_perform(h);
   if (exchange.failure) std::rethrow_exception(exchange.failure);
+  if (exchange.timedOut)
+    throw EDFeException("Tempo limite de leitura esgotado: nenhum dado em " +
+                        std::to_string(readTimeout.count()) + " ms.");
   if (code != CURLE_OK)
     throw EDFeException(errorText[0] ? std::string(errorText) : curl_easy_strerror(code));
   curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &exchange.reply.status);
