@@ -14,6 +14,9 @@ namespace luvaro {
 
 using CurlEasyPtr = std::unique_ptr<CURL, CFree<&curl_easy_cleanup>>;
 using CurlSlistPtr = std::unique_ptr<curl_slist, CFree<&curl_slist_free_all>>;
+using CurlMultiPtr = std::unique_ptr<CURLM, CFree<&curl_multi_cleanup>>;
+using CurlUrlPtr = std::unique_ptr<CURLU, CFree<&curl_url_cleanup>>;
+using CurlCharsPtr = std::unique_ptr<char, CFree<&curl_free>>;  // strings curl allocates
 
 // Appends one line to a header list; the list keeps its owner when curl cannot grow it.
 inline void AppendCurlHeader(CurlSlistPtr& list, const char* line) {

@@ -144,15 +144,12 @@ void TDFeHttpWinHttp::Impl::SetOptions(const UrlParts& url, const std::string& d
                                        long sslVersion) {
   CURL* h = easy.get();
   CurlSlistPtr list;
-  auto add = [&list](const std::string& line) {
-    curl_slist* grown = curl_slist_append(list.get(), line.c_str());
-    if (grown == nullptr) throw std::bad_alloc();
-    (void)list.release();
-    list.reset(grown);
-  };
-  for (const auto& line : requestHeaderLines(url, MimeType, Charsets, SOAPAction)) add(line);
-  add("Accept:");  // headers curl would add on its own, which the service never saw
-  add("Expect:");
+  for (const auto& line : requestHeaderLines(url, MimeType, Charsets, SOAPAction)) {
+    AppendCurlHeader(list, line.c_str());
+  }
+  // Headers curl would add on its own, which the services never saw.
+  AppendCurlHeader(list, "Accept:");
+  AppendCurlHeader(list, "Expect:");
   headers = std::move(list);
 
   const milliseconds connectLimit = TimeOut > 0 ? milliseconds(TimeOut) : kDefaultConnectTimeout;

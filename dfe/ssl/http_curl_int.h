@@ -1,6 +1,6 @@
 #pragma once
 
-// Private to the HTTP back-end in dfe/ssl (and its tests): curl owners, the table that turns
+// Private to the HTTP back-end in dfe/ssl (and its tests): the table that turns
 // curl failures into WinHTTP codes, the error texts, and the pieces of a request that can be
 // built without a connection.
 
@@ -12,16 +12,10 @@
 #include <string_view>
 #include <vector>
 
-#include "dfe/raii/cfree.h"
+#include "dfe/raii/curl.h"
 #include "dfe/ssl/ssl_types.h"
 
 namespace luvaro {
-
-using CurlEasyPtr = std::unique_ptr<CURL, CFree<&curl_easy_cleanup>>;
-using CurlMultiPtr = std::unique_ptr<CURLM, CFree<&curl_multi_cleanup>>;
-using CurlSlistPtr = std::unique_ptr<curl_slist, CFree<&curl_slist_free_all>>;
-using CurlUrlPtr = std::unique_ptr<CURLU, CFree<&curl_url_cleanup>>;
-using CurlCharsPtr = std::unique_ptr<char, CFree<&curl_free>>;
 
 // The WinHTTP codes that messages and the workers' failure patterns speak of.
 namespace winhttp {
