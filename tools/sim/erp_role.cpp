@@ -156,6 +156,14 @@ void InstallErp(SimServer& server, const Options& options) {
           response.set_content(std::string("bad fixture: ") + e.what(), kTextType);
         }
       });
+  // An ERP that moved: everything under /moved/ is sent on, method and body kept, to the same
+  // target without that prefix.
+  const auto moved = [](const httplib::Request& request, httplib::Response& response,
+                        const Faults&) {
+    response.set_redirect(request.target.substr(std::string_view("/moved").size()), 307);
+  };
+  server.Get(R"(/moved/.*)", "moved", moved);
+  server.Post(R"(/moved/.*)", "moved", moved);
   server.Post(
       R"(/spring/([^/]+)/lotesRetorno)", "lotesRetorno",
       [](const httplib::Request& request, httplib::Response& response, const Faults& faults) {

@@ -188,6 +188,24 @@ TEST_F(ErpClientTest, PostsCarryTheReplyAsValidJsonWithItsContentType) {
   }
 }
 
+TEST_F(ErpClientTest, FollowsRedirects) {
+  SimProcess sim(SimProgram(), "erp", {"--fixtures", ErpFixtures().string()});
+  auto client = MakeClient(sim.BaseUrl() + "moved/", "esocial", "EMPRESA-DEMO");
+  EXPECT_EQ(client->GetDadosTransmissao().eventos.size(), 2u);
+  EXPECT_TRUE(client->EnviarRetornoEnvioXML("<retorno/>"));
+  EXPECT_TRUE(client->EnviarRetornoConsultaProtocoloXML("<retorno/>"));
+
+  const auto requests = sim.Requests();
+  ASSERT_EQ(requests.size(), 6u);
+  EXPECT_EQ(requests[0].target, "/moved/spring/esocial/lotes?empresaKey=EMPRESA-DEMO");
+  EXPECT_EQ(requests[1].target, "/spring/esocial/lotes?empresaKey=EMPRESA-DEMO");
+  EXPECT_EQ(requests[2].endpoint, "moved");
+  EXPECT_EQ(requests[3].endpoint, "lotesRetorno");
+  EXPECT_EQ(requests[3].body, requests[2].body);
+  EXPECT_EQ(requests[5].endpoint, "consultaProtocoloRetorno");
+  EXPECT_EQ(requests[5].Header("Content-Type"), "application/json");
+}
+
 TEST_F(ErpClientTest, CompanyKeyReachesTheErpUnchanged) {
   // The key is appended as it is; only what cannot stand in a URL is percent-encoded, so the
   // ERP decodes the very same key.
