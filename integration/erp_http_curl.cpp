@@ -51,7 +51,7 @@ int OnProgress(void* user, curl_off_t, curl_off_t downloaded, curl_off_t, curl_o
 }
 
 // Keeps the reason phrase of the last status line ("HTTP/1.1 404 Not Found"); each response
-// of a redirect chain or an interim 100 starts a new one.
+// of a redirect chain or an interim 100 starts anew, so only the last one's body is kept.
 size_t OnHeader(char* data, size_t size, size_t count, void* user) {
   auto* exchange = static_cast<Exchange*>(user);
   const std::string_view line(data, size * count);
@@ -64,6 +64,7 @@ size_t OnHeader(char* data, size_t size, size_t count, void* user) {
       while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r'))
         reason.remove_suffix(1);
       exchange->reply.reason.assign(reason);
+      exchange->reply.body.clear();
     }
     return size * count;
   } catch (...) {
