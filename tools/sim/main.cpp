@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "tools/sim/erp_role.h"
+#include "tools/sim/esocial_role.h"
 #include "tools/sim/faults.h"
 #include "tools/sim/gov_role.h"
 #include "tools/sim/sim_options.h"
@@ -88,6 +89,7 @@ int main(int argc, char** argv) {
   const SimRole roles[] = {
       luvaro::sim::ErpRole(),
       luvaro::sim::GovRole(),
+      luvaro::sim::EsocialRole(),
   };
 
   // A client that goes away while a reply is written must not end the simulator.

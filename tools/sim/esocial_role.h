@@ -1,0 +1,11 @@
+#pragma once
+
+#include "tools/sim/sim_role.h"
+
+namespace luvaro::sim {
+
+// The eSocial web services (send lot, query lot) over HTTPS with client certificates: checks
+// lots and events as the government does and answers in its reply shapes.
+SimRole EsocialRole();
+
+}  // namespace luvaro::sim
