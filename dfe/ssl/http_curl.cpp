@@ -240,11 +240,12 @@ std::string TDFeHttpWinHttp::Impl::Execute(const std::string& data) {
   SetOptions(*url, data, sslVersion);
   const CURLcode result = Perform(TimeOut > 0 ? milliseconds(TimeOut) : kDefaultIdleTimeout);
 
+  if (callbackError) std::rethrow_exception(callbackError);
+  if (result != CURLE_OK) Fail(result, data);
+  // The status is recorded once the whole reply is in.
   long status = 0;
   curl_easy_getinfo(easy.get(), CURLINFO_RESPONSE_CODE, &status);
   HTTPResultCode = static_cast<int>(status);
-  if (callbackError) std::rethrow_exception(callbackError);
-  if (result != CURLE_OK) Fail(result, data);
   return std::move(reply);
 }
 
@@ -316,7 +317,13 @@ void TDFeHttpWinHttp::Impl::Fail(CURLcode result, const std::string& data) {
   const std::string text = MensagemErroHttp(InternalErrorCode, detail);
   curl_off_t pretransfer = 0;
   curl_easy_getinfo(easy.get(), CURLINFO_PRETRANSFER_TIME_T, &pretransfer);
-  if (pretransfer == 0 && uploaded == 0 && !headerReceived) {
+  // A refused or failing client certificate belongs to the sending of the request, also when
+  // TLS 1.3 lets the refusal arrive after the handshake.
+  const bool certificateFailure = trace.serverAlert ||
+                                  InternalErrorCode == winhttp::kClientAuthCertNeeded ||
+                                  InternalErrorCode == winhttp::kClientCertNoPrivateKey ||
+                                  InternalErrorCode == winhttp::kClientCertNoAccessKey;
+  if (certificateFailure || (pretransfer == 0 && uploaded == 0 && !headerReceived)) {
     throw RequestFailure(InternalErrorCode, "Falha no Envio da Requisição.\r\n" + text);
   }
   if (headerReceived) throw RequestFailure(InternalErrorCode, "Falha Lendo dados. Erro:" + text);

@@ -50,6 +50,17 @@ RecordedRequest ReadRecording(const fs::path& folder) {
     }
   }
   request.body = ReadFile(folder / "body");
+  if (fs::exists(folder / "tls.txt")) {
+    const std::string facts = ReadFile(folder / "tls.txt");
+    for (size_t begin = 0; begin < facts.size();) {
+      size_t end = facts.find('\n', begin);
+      if (end == std::string::npos) end = facts.size();
+      const std::string line = facts.substr(begin, end - begin);
+      begin = end + 1;
+      if (const auto colon = line.find(": "); colon != std::string::npos)
+        request.tls.emplace(line.substr(0, colon), line.substr(colon + 2));
+    }
+  }
   return request;
 }
 

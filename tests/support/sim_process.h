@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <map>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -19,6 +20,9 @@ struct RecordedRequest {
   std::string endpoint;  // the role's endpoint name, e.g. "lotesRetorno"
   std::vector<std::pair<std::string, std::string>> headers;
   std::string body;  // the bytes as received
+  // What an HTTPS role saw of the TLS connection (tls.txt): "subject", "issuer", "serial",
+  // "protocol", "resumed", "connection"; empty for plain HTTP.
+  std::map<std::string, std::string, std::less<>> tls;
 
   // The first header of that name (letter case ignored), "" when absent.
   std::string Header(std::string_view headerName) const;
