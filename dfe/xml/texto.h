@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace luvaro {
 
@@ -22,6 +23,12 @@ std::string replaceAll(std::string text, std::string_view from, std::string_view
 // The ASCII digits of the text, in order.
 std::string digitsOnly(std::string_view text);
 bool isAllDigits(std::string_view text) noexcept;
+
+// The lines of a text; CR LF, LF and a lone CR each end one; a final line break adds no empty
+// line.
+std::vector<std::string> splitLines(std::string_view text);
+// Text from UTF-16 bytes (little or big endian, without the byte-order mark).
+std::string utf16ToUtf8(std::string_view bytes, bool bigEndian);
 
 // Characters (code points) in UTF-8 text; each invalid byte counts as one.
 std::size_t utf8Length(std::string_view text) noexcept;

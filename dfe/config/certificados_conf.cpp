@@ -1,0 +1,111 @@
+#include "dfe/config/certificados_conf.h"
+
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+#include <optional>
+
+#include "dfe/config/cifra.h"
+#include "dfe/config/configuracoes.h"
+#include "dfe/config/ini.h"
+#include "dfe/ssl/dfe_ssl.h"
+#include "dfe/xml/texto.h"
+
+namespace luvaro {
+namespace {
+
+constexpr const char* kSessaoDFe = "DFe";
+
+// Base64 of the secret, scrambled first when the configuration has an INI key.
+std::string protegerSegredo(const std::string& valor, const std::string& chave) {
+  return base64Encode(chave.empty() ? valor : CifrarTexto(valor, chave));
+}
+
+// The secret read back; nothing when the key is absent or not Base64 (the value stays).
+std::optional<SecureString> lerSegredo(const IniFile& ini, const char* nome,
+                                       const std::string& chave) {
+  if (!ini.ValueExists(kSessaoDFe, nome)) return std::nullopt;
+  const auto dados = base64Decode(ini.ReadString(kSessaoDFe, nome, ""));
+  if (!dados) return std::nullopt;
+  return SecureString(chave.empty() ? *dados : CifrarTexto(*dados, chave));
+}
+
+}  // namespace
+
+std::string ChaveDoMomento() {
+  const auto agora = std::chrono::system_clock::now();
+  const std::time_t segundos = std::chrono::system_clock::to_time_t(agora);
+  const auto ms =
+      std::chrono::duration_cast<std::chrono::milliseconds>(agora.time_since_epoch()).count() %
+      1000;
+  std::tm local{};
+  localtime_r(&segundos, &local);
+  char chave[16];
+  std::snprintf(chave, sizeof chave, "%02d%02d%02d%03d", local.tm_hour, local.tm_min, local.tm_sec,
+                static_cast<int>(ms));
+  return chave;
+}
+
+void TCertificadosConf::SetArquivoPFX(const std::string& value) {
+  if (value == FArquivoPFX) return;
+  FArquivoPFX = value;
+  if (TDFeSSL* ssl = SSL()) ssl->SetArquivoPFX(value);
+}
+
+void TCertificadosConf::SetDadosPFX(const std::string& value) {
+  if (value == FDadosPFX) return;
+  FDadosPFX = value;
+  if (TDFeSSL* ssl = SSL()) ssl->SetDadosPFX(value);
+}
+
+void TCertificadosConf::SetNumeroSerie(const std::string& value) {
+  std::string numero;
+  for (char c : value) {
+    if (c != ' ') numero.push_back(c);
+  }
+  numero = trimText(upperAscii(numero));
+  if (numero == FNumeroSerie) return;
+  FNumeroSerie = numero;
+  if (TDFeSSL* ssl = SSL()) ssl->SetNumeroSerie(numero);
+}
+
+std::string TCertificadosConf::Senha() const {
+  return CifrarTexto(FSenha.str(), FSenhaChave.str());
+}
+
+void TCertificadosConf::SetSenha(const std::string& value) {
+  SecureString atual(Senha());
+  if (atual.str() == value) return;
+  FSenhaChave = SecureString(ChaveDoMomento());
+  FSenha = SecureString(CifrarTexto(value, FSenhaChave.str()));
+  if (TDFeSSL* ssl = SSL()) ssl->SetSenha(value);
+}
+
+void TCertificadosConf::Assign(const TCertificadosConf& De) {
+  SetDadosPFX(De.DadosPFX());
+  const SecureString senha(De.Senha());
+  SetSenha(senha.str());
+  SetNumeroSerie(De.NumeroSerie());
+  SetArquivoPFX(De.ArquivoPFX());
+}
+
+void TCertificadosConf::LerIni(const IniFile& AIni) {
+  const std::string& chave = fpConfiguracoes->ChaveCryptINI();
+  SetArquivoPFX(AIni.ReadString(kSessaoDFe, "ArquivoPFX", FArquivoPFX));
+  if (const auto dados = lerSegredo(AIni, "DadosPFX", chave)) SetDadosPFX(dados->str());
+  if (const auto senha = lerSegredo(AIni, "Senha", chave)) SetSenha(senha->str());
+  SetNumeroSerie(AIni.ReadString(kSessaoDFe, "NumeroSerie", FNumeroSerie));
+  SetVerificarValidade(AIni.ReadBool(kSessaoDFe, "VerificarValidade", FVerificarValidade));
+}
+
+void TCertificadosConf::GravarIni(IniFile& AIni) const {
+  const std::string& chave = fpConfiguracoes->ChaveCryptINI();
+  AIni.WriteString(kSessaoDFe, "ArquivoPFX", FArquivoPFX);
+  AIni.WriteString(kSessaoDFe, "DadosPFX", protegerSegredo(FDadosPFX, chave));
+  const SecureString senha(Senha());
+  AIni.WriteString(kSessaoDFe, "Senha", protegerSegredo(senha.str(), chave));
+  AIni.WriteString(kSessaoDFe, "NumeroSerie", FNumeroSerie);
+  AIni.WriteBool(kSessaoDFe, "VerificarValidade", FVerificarValidade);
+}
+
+}  // namespace luvaro
