@@ -1,0 +1,238 @@
+// The esocial role of luvaro-sim as the program meets it: HTTPS on loopback with a client
+// certificate from the test CA, a lot signed by the xmlsec1 tool with the token's company
+// certificate, the reply and the query, and what the simulator recorded of both.
+#include <curl/curl.h>
+
+#include <filesystem>
+#include <memory>
+#include <regex>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "tests/support/process.h"
+#include "tests/support/temp_dir.h"
+#include "tests/support/token.h"
+
+namespace fs = std::filesystem;
+
+namespace luvaro::test {
+namespace {
+
+constexpr std::string_view kEnviar =
+    "http://www.esocial.gov.br/servicos/empregador/lote/eventos/envio/v1_1_0/"
+    "ServicoEnviarLoteEventos/EnviarLoteEventos";
+constexpr std::string_view kConsultar =
+    "http://www.esocial.gov.br/servicos/empregador/lote/eventos/envio/consulta/"
+    "retornoProcessamento/v1_1_0/ServicoConsultarLoteEventos/ConsultarLoteEventos";
+constexpr std::string_view kPathEnviar =
+    "servicos/empregador/enviarloteeventos/WsEnviarLoteEventos.svc";
+constexpr std::string_view kPathConsultar =
+    "servicos/empregador/consultarloteeventos/WsConsultarLoteEventos.svc";
+
+struct Reply {
+  long status = 0;
+  std::string body;
+};
+
+size_t Collect(char* data, size_t size, size_t count, void* user) {
+  static_cast<std::string*>(user)->append(data, size * count);
+  return size * count;
+}
+
+using Curl = std::unique_ptr<CURL, decltype(&curl_easy_cleanup)>;
+using CurlList = std::unique_ptr<curl_slist, decltype(&curl_slist_free_all)>;
+
+// One SOAP POST as the program makes it: text/xml, the action in quotes, the company
+// certificate as client certificate, the server checked against the test CA.
+Reply Post(const std::string& url, std::string_view action, const std::string& body) {
+  TestToken& token = TestToken::Shared();
+  const TokenCertificate& empresa = token.Certificate("empresa");
+  Curl curl(curl_easy_init(), &curl_easy_cleanup);
+  const std::string actionHeader = "SOAPAction: \"" + std::string(action) + "\"";
+  CurlList headers(curl_slist_append(nullptr, "Content-Type: text/xml; charset=utf-8"),
+                   &curl_slist_free_all);
+  curl_slist_append(headers.get(), actionHeader.c_str());
+  Reply reply;
+  curl_easy_setopt(curl.get(), CURLOPT_URL, url.c_str());
+  curl_easy_setopt(curl.get(), CURLOPT_HTTPHEADER, headers.get());
+  curl_easy_setopt(curl.get(), CURLOPT_POSTFIELDS, body.c_str());
+  curl_easy_setopt(curl.get(), CURLOPT_POSTFIELDSIZE, static_cast<long>(body.size()));
+  curl_easy_setopt(curl.get(), CURLOPT_SSLCERT, empresa.pem.c_str());
+  curl_easy_setopt(curl.get(), CURLOPT_SSLKEY, empresa.keyPem.c_str());
+  curl_easy_setopt(curl.get(), CURLOPT_CAINFO, token.CaPem().c_str());
+  curl_easy_setopt(curl.get(), CURLOPT_WRITEFUNCTION, &Collect);
+  curl_easy_setopt(curl.get(), CURLOPT_WRITEDATA, &reply.body);
+  curl_easy_setopt(curl.get(), CURLOPT_TIMEOUT, 60L);
+  const CURLcode rc = curl_easy_perform(curl.get());
+  EXPECT_EQ(rc, CURLE_OK) << curl_easy_strerror(rc);
+  curl_easy_getinfo(curl.get(), CURLINFO_RESPONSE_CODE, &reply.status);
+  return reply;
+}
+
+std::string Between(const std::string& text, const std::string& open, const std::string& close) {
+  const auto start = text.find(open);
+  if (start == std::string::npos) return {};
+  const auto from = start + open.size();
+  return text.substr(from, text.find(close, from) - from);
+}
+
+class EsocialRoleTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { curl_global_init(CURL_GLOBAL_DEFAULT); }
+  static void TearDownTestSuite() { curl_global_cleanup(); }
+
+  void SetUp() override {
+    CopySchemas(m_dir / "schemas");
+    TestToken& token = TestToken::Shared();
+    ProcessOptions options;
+    options.args = {"esocial",
+                    "--cert",
+                    token.ServerPem().string(),
+                    "--key",
+                    token.ServerKeyPem().string(),
+                    "--client-ca",
+                    token.CaPem().string(),
+                    "--signer-ca",
+                    token.CaPem().string(),
+                    "--schemas",
+                    (m_dir / "schemas").string(),
+                    "--output",
+                    (m_dir / "saida").string()};
+    m_sim = std::make_unique<BackgroundProcess>(LUVARO_SIM_PATH, options);
+    m_base = m_sim->ReadLine();
+    ASSERT_TRUE(m_base.starts_with("https://127.0.0.1:")) << m_base;
+  }
+
+  void TearDown() override { EXPECT_EQ(m_sim->Terminate(), 0) << m_sim->StdErr(); }
+
+  // The fixture event signed by the xmlsec1 tool with the token's company key and certificate.
+  std::string Signed(const std::string& fixture) {
+    const TokenCertificate& empresa = TestToken::Shared().Certificate("empresa");
+    const fs::path fixtures =
+        fs::path(LUVARO_SOURCE_DIR) / "tests" / "fixtures" / "sim" / "esocial";
+    std::string modelo = ReadFile(fixtures / fixture);
+    std::string assinatura = ReadFile(fixtures / "assinatura-modelo.xml");
+    while (assinatura.back() == '\n') assinatura.pop_back();
+    modelo.replace(modelo.find("<!--ASSINATURA-->"), 17, assinatura);
+    WriteFile(m_dir / "modelo.xml", modelo);
+    ProcessOptions sign;
+    sign.args = {"--sign",
+                 "--privkey-pem",
+                 empresa.keyPem.string() + "," + empresa.pem.string(),
+                 "--output",
+                 (m_dir / "assinado.xml").string(),
+                 (m_dir / "modelo.xml").string()};
+    const ProcessResult result = RunProcess("/usr/bin/xmlsec1", sign);
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    std::string signedText = ReadFile(m_dir / "assinado.xml");
+    signedText.erase(0, signedText.find("?>") + 2);
+    while (signedText.front() == '\n') signedText.erase(0, 1);
+    return signedText;
+  }
+
+  TempDir m_dir{"luvaro-esocial-role"};
+  std::unique_ptr<BackgroundProcess> m_sim;
+  std::string m_base;
+};
+
+TEST_F(EsocialRoleTest, LotOverTlsIsReceivedQueriedAndRecorded) {
+  const std::string lote =
+      "<eSocial xmlns=\"http://www.esocial.gov.br/schema/lote/eventos/envio/v1_1_1\">"
+      "<envioLoteEventos grupo=\"3\"><ideEmpregador><tpInsc>1</tpInsc><nrInsc>12345678</nrInsc>"
+      "</ideEmpregador><ideTransmissor><tpInsc>1</tpInsc><nrInsc>12345678000195</nrInsc>"
+      "</ideTransmissor><eventos><evento Id=\"ID1123456780000002024051012000000001\"> " +
+      Signed("s1200-remuneracao.xml") + "</evento></eventos></envioLoteEventos></eSocial>";
+  const std::string envio =
+      "<soap:Envelope  xmlns:soap=\"http://schemas.xmlsoap.org/soap/envelope/\"  "
+      "xmlns:v1=\"http://www.esocial.gov.br/schema/lote/eventos/envio/v1_1_1\"><soap:Body>"
+      "<v1:EnviarLoteEventos><v1:loteEventos>" +
+      lote + "</v1:loteEventos></v1:EnviarLoteEventos></soap:Body></soap:Envelope>";
+  const Reply recebido = Post(m_base + std::string(kPathEnviar), kEnviar, envio);
+  EXPECT_EQ(recebido.status, 200);
+  EXPECT_EQ(Between(recebido.body, "<cdResposta>", "</cdResposta>"), "201") << recebido.body;
+  const std::string protocolo = Between(recebido.body, "<protocoloEnvio>", "</protocoloEnvio>");
+  EXPECT_TRUE(std::regex_match(protocolo, std::regex(R"(1\.2\.\d{6}\.\d{19})"))) << protocolo;
+
+  const std::string consulta =
+      "<?xml version=\"1.0\" encoding=\"UTF-8\"?><soap:Envelope  "
+      "xmlns:soap=\"http://schemas.xmlsoap.org/soap/envelope/\"  "
+      "xmlns:v1=\"http://www.esocial.gov.br/schema/lote/eventos/envio/v1_1_1\"><soap:Body>"
+      "<v1:ConsultarLoteEventos><v1:loteEventos><eSocial xmlns=\"http://www.esocial.gov.br/"
+      "schema/lote/eventos/envio/consulta/retornoProcessamento/v1_0_0\"><consultaLoteEventos>"
+      "<protocoloEnvio>" +
+      protocolo +
+      "</protocoloEnvio></consultaLoteEventos></eSocial>"
+      "</v1:loteEventos></v1:ConsultarLoteEventos></soap:Body></soap:Envelope>";
+  const Reply processado = Post(m_base + std::string(kPathConsultar), kConsultar, consulta);
+  EXPECT_EQ(processado.status, 200);
+  EXPECT_NE(processado.body.find("<nrRecibo>"), std::string::npos) << processado.body;
+  EXPECT_NE(processado.body.find("<tot tipo=\"S5001\">"), std::string::npos);
+  EXPECT_EQ(processado.body.find("<ocorrencia>"), std::string::npos) << processado.body;
+
+  // Each request folder holds the request as received, the client certificate and the reply.
+  struct Expected {
+    std::string folder;
+    const std::string* request;
+    const Reply* reply;
+  };
+  for (const Expected& e : {Expected{"0001-POST-EnviarLoteEventos", &envio, &recebido},
+                            Expected{"0002-POST-ConsultarLoteEventos", &consulta, &processado}}) {
+    SCOPED_TRACE(e.folder);
+    const fs::path folder = m_dir / "saida" / e.folder;
+    EXPECT_EQ(ReadFile(folder / "body"), *e.request);
+    EXPECT_NE(ReadFile(folder / "tls.txt").find("EMPRESA TESTE LTDA"), std::string::npos);
+    EXPECT_EQ(ReadFile(folder / "reply-body"), e.reply->body);
+    EXPECT_EQ(ReadFile(folder / "reply.txt"),
+              "status: 200\ncontent-type: text/xml; charset=utf-8\n");
+  }
+
+  // The receipt is signed with the server's certificate, which the test CA issued.
+  const std::string retorno =
+      Between(processado.body, "<retornoEvento><eSocial", "</eSocial></retornoEvento>");
+  WriteFile(m_dir / "retorno.xml", "<eSocial" + retorno + "</eSocial>");
+  ProcessOptions verify;
+  verify.args = {"--verify", "--trusted-pem", TestToken::Shared().CaPem().string(),
+                 (m_dir / "retorno.xml").string()};
+  const ProcessResult verified = RunProcess("/usr/bin/xmlsec1", verify);
+  EXPECT_EQ(verified.exitCode, 0) << verified.err;
+}
+
+TEST_F(EsocialRoleTest, WrongActionGetsTheFaultOverTls) {
+  const Reply reply = Post(m_base + std::string(kPathEnviar), kConsultar, "<x/>");
+  EXPECT_EQ(reply.status, 500);
+  EXPECT_NE(reply.body.find("a:ActionNotSupported"), std::string::npos) << reply.body;
+}
+
+TEST(EsocialRoleOptionsTest, MissingOrWrongOptionsEndWithUsageError) {
+  TestToken& token = TestToken::Shared();
+  TempDir empty("luvaro-esocial-vazio");
+  const std::vector<std::string> tls = {"--cert",      token.ServerPem().string(),
+                                        "--key",       token.ServerKeyPem().string(),
+                                        "--client-ca", token.CaPem().string()};
+  struct Case {
+    std::string name;
+    std::vector<std::string> extra;
+    std::string message;
+  };
+  const Case cases[] = {
+      {"sem schemas", {}, "--schemas"},
+      {"pasta sem o schema do lote", {"--schemas", empty.path().string()}, "EnvioLoteEventos"},
+      {"ambiente inválido",
+       {"--schemas", SharedSchemasDir().string() + "/esocial", "--environment", "3"},
+       "--environment"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ProcessOptions options;
+    options.args = {"esocial"};
+    options.args.insert(options.args.end(), tls.begin(), tls.end());
+    options.args.insert(options.args.end(), c.extra.begin(), c.extra.end());
+    const ProcessResult result = RunProcess(LUVARO_SIM_PATH, options);
+    EXPECT_EQ(result.exitCode, 2);
+    EXPECT_NE(result.err.find(c.message), std::string::npos) << result.err;
+  }
+}
+
+}  // namespace
+}  // namespace luvaro::test
