@@ -20,6 +20,7 @@ using X509Ptr = std::unique_ptr<X509, CFree<&X509_free>>;
 using EvpPkeyPtr = std::unique_ptr<EVP_PKEY, CFree<&EVP_PKEY_free>>;
 using EvpPkeyCtxPtr = std::unique_ptr<EVP_PKEY_CTX, CFree<&EVP_PKEY_CTX_free>>;
 using EvpMdCtxPtr = std::unique_ptr<EVP_MD_CTX, CFree<&EVP_MD_CTX_free>>;
+using EvpMdPtr = std::unique_ptr<EVP_MD, CFree<&EVP_MD_free>>;
 using BioPtr = std::unique_ptr<BIO, CFree<&BIO_free_all>>;
 using Pkcs12Ptr = std::unique_ptr<PKCS12, CFree<&PKCS12_free>>;
 using SslCtxPtr = std::unique_ptr<SSL_CTX, CFree<&SSL_CTX_free>>;

@@ -12,9 +12,10 @@ namespace luvaro {
 // ordinary EVP_PKEY). `keepAlive` holds whatever the key depends on (PKCS#11 module, token
 // session), so the key stays usable for as long as this context lives.
 struct CertContext {
+  // Declared first so that it is destroyed last, after the key that depends on it.
+  std::shared_ptr<void> keepAlive;
   X509Ptr certificate;
   EvpPkeyPtr privateKey;  // null for a certificate without an accessible key
-  std::shared_ptr<void> keepAlive;
 };
 
 }  // namespace luvaro

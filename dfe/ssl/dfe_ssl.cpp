@@ -206,6 +206,12 @@ void TDFeSSL::SetSSLCryptClass(std::unique_ptr<TDFeSSLCryptClass> backend) {
   FSSLCryptClass = std::move(backend);
 }
 
+void TDFeSSL::SetSSLXmlSignClass(std::unique_ptr<TDFeSSLXmlSignClass> backend) {
+  if (!backend) throw EDFeException("Back-end de assinatura XML não informado");
+  FSSLXmlSignClass.reset();
+  FSSLXmlSignClass = std::move(backend);
+}
+
 // --- certificate settings
 
 void TDFeSSL::SetArquivoPFX(const std::string& value) {

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "dfe/dfe_exception.h"
 #include "dfe/ssl/dados_certificado.h"
 #include "dfe/ssl/ssl_backends.h"
 #include "dfe/ssl/ssl_types.h"
@@ -15,6 +16,18 @@ namespace luvaro {
 
 class IFront;
 class TokenEnvironment;
+
+// The token did not take the PIN (wrong, blocked, or none given); what() is the user's text.
+class EDFeExceptionPIN : public EDFeException {
+ public:
+  using EDFeException::EDFeException;
+};
+
+// The certificate's private key cannot be exported (a key that lives on a token).
+class EDFeExceptionNoPrivateKey : public EDFeException {
+ public:
+  using EDFeException::EDFeException;
+};
 
 // Hook called before signing; it may replace the document (then no signing takes place).
 using TDFeSSLAntesDeAssinar =
@@ -112,6 +125,8 @@ class TDFeSSL {
   // Installs a crypto back-end made elsewhere (an engine this facade does not select by
   // enumeration, such as a test's software key); SSLCryptLib is left as it is.
   void SetSSLCryptClass(std::unique_ptr<TDFeSSLCryptClass> backend);
+  // The same for the XML-signature back-end; SSLXmlSignLib is left as it is.
+  void SetSSLXmlSignClass(std::unique_ptr<TDFeSSLXmlSignClass> backend);
 
   TDFeSSLCryptClass& SSLCryptClass() { return *FSSLCryptClass; }
   TDFeSSLHttpClass& SSLHttpClass() { return *FSSLHttpClass; }

@@ -1,29 +1,473 @@
-// Placeholder until the PKCS#11 store lands: answers as the base class.
+// The certificate store on PKCS#11 tokens (libp11), with PFX data as the other source.
+// The store is every certificate that has a key beside it (same CKA_ID) on a token the
+// process's module reaches; signing happens inside the token through the key's EVP_PKEY.
+
 #include "dfe/platform/linux/cert_store_pkcs11.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+#include <openssl/err.h>
+
+#include "dfe/front.h"
+#include "dfe/platform/linux/certificate_int.h"
+#include "dfe/platform/linux/token_environment_int.h"
+#include "dfe/ssl/cert_context_int.h"
+#include "dfe/ssl/codec_int.h"
+#include "dfe/ssl/dfe_ssl.h"
+#include "dfe/xml/data_hora.h"
 
 namespace luvaro {
 
-struct TDFeWinCrypt::Impl {};
+namespace {
+
+constexpr const char* kTituloEscolha = "Selecione um Certificado";
+constexpr const char* kPromptEscolha = "Selecione o Certificado que deseja utilizar:";
+// The smart-card code for a PIN prompt the user cancelled (no PIN to hand over).
+constexpr unsigned long kPinCancelado = 0x8010006EUL;
+
+std::string Hex8(unsigned long code) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%08lX", code & 0xFFFFFFFFUL);
+  return text;
+}
+
+bool MesmoId(const unsigned char* a, std::size_t na, const unsigned char* b, std::size_t nb) {
+  return na > 0 && na == nb && std::equal(a, a + na, b);
+}
+
+// Whether the token holds a key with the certificate's CKA_ID: the private key, or (while the
+// token is not logged in and keeps its private keys hidden) the public half of the pair.
+bool TemChave(PKCS11_TOKEN* token, const PKCS11_CERT& cert) {
+  for (auto enumerate : {&PKCS11_enumerate_keys, &PKCS11_enumerate_public_keys}) {
+    PKCS11_KEY* keys = nullptr;
+    unsigned int count = 0;
+    if (enumerate(token, &keys, &count) != 0) {
+      ERR_clear_error();
+      continue;
+    }
+    for (unsigned int i = 0; i < count; ++i)
+      if (MesmoId(keys[i].id, keys[i].id_len, cert.id, cert.id_len)) return true;
+  }
+  return false;
+}
+
+std::string DataCurta(double dataHora) {
+  const DateTimeParts partes = decodeDateTime(dataHora);
+  char text[16];
+  std::snprintf(text, sizeof text, "%02d/%02d/%04d", partes.day, partes.month, partes.year);
+  return text;
+}
+
+const EVP_MD* Algoritmo(TSSLDgst Digest, const std::string& classe, EvpMdPtr& fetched) {
+  const char* nome = nullptr;
+  switch (Digest) {
+    case TSSLDgst::dgstMD2:
+      nome = "MD2";
+      break;
+    case TSSLDgst::dgstMD4:
+      nome = "MD4";
+      break;
+    case TSSLDgst::dgstMD5:
+      nome = "MD5";
+      break;
+    case TSSLDgst::dgstSHA:
+    case TSSLDgst::dgstSHA1:
+      nome = "SHA1";
+      break;
+    case TSSLDgst::dgstSHA256:
+      nome = "SHA256";
+      break;
+    case TSSLDgst::dgstSHA512:
+      nome = "SHA512";
+      break;
+    case TSSLDgst::dgstRMD160:
+      throw EDFeException(std::string("Digest ") + NomeDgst(Digest) + " não suportado em " +
+                          classe);
+  }
+  fetched.reset(EVP_MD_fetch(nullptr, nome, nullptr));
+  if (!fetched) {
+    ERR_clear_error();
+    throw EDFeException(std::string("O Provedor de Criptografia não suporta o algoritmo: ") +
+                        NomeDgst(Digest));
+  }
+  return fetched.get();
+}
+
+// A failure inside hashing or signing: the step's text, then the library's code.
+[[noreturn]] void FalhaHash(const std::string& texto) {
+  const unsigned long code = ERR_peek_last_error();
+  ERR_clear_error();
+  throw EDFeException(texto + " , erro: $" + Hex8(code));
+}
+
+}  // namespace
+
+struct TDFeWinCrypt::Impl {
+  struct Entrada {
+    PKCS11_SLOT* slot;
+    PKCS11_CERT* cert;  // borrowed from libp11's token listing
+  };
+
+  // Held while the store is open or a token certificate is loaded (declared first: it goes
+  // last).
+  std::shared_ptr<Pkcs11Module> module;
+  bool storeAberta = false;
+  std::vector<Entrada> store;
+
+  std::unique_ptr<CertContext> context;
+  PKCS11_SLOT* slot = nullptr;       // the loaded certificate's token; null for PFX/public
+  PKCS11_CERT* tokenCert = nullptr;  // the loaded certificate on that token
+};
 
 TDFeWinCrypt::TDFeWinCrypt(TDFeSSL& AOwner)
     : TDFeSSLCryptClass(AOwner), FImpl(std::make_unique<Impl>()) {}
-TDFeWinCrypt::~TDFeWinCrypt() = default;
-const CertContext* TDFeWinCrypt::GetCertContextWinApi() { return nullptr; }
-std::string TDFeWinCrypt::GetCertPFXData() { return TDFeSSLCryptClass::GetCertPFXData(); }
-std::string TDFeWinCrypt::CalcHash(std::string_view d, TSSLDgst g, bool a) {
-  return TDFeSSLCryptClass::CalcHash(d, g, a);
+
+TDFeWinCrypt::~TDFeWinCrypt() {
+  DescarregarCertificado();
 }
-bool TDFeWinCrypt::ValidarHash(std::string_view d, TSSLDgst g, std::string_view h, bool a) {
-  return TDFeSSLCryptClass::ValidarHash(d, g, h, a);
+
+bool TDFeWinCrypt::StoreAberta() const {
+  return FImpl->storeAberta;
 }
-void TDFeWinCrypt::CarregarCertificado() { TDFeSSLCryptClass::CarregarCertificado(); }
-void TDFeWinCrypt::DescarregarCertificado() { TDFeSSLCryptClass::DescarregarCertificado(); }
+
+// --- store
+
+namespace {
+
+TokenEnvironment::Impl* Ambiente(TDFeSSL& ssl) {
+  return ssl.TokenEnv() != nullptr ? &ssl.TokenEnv()->impl() : nullptr;
+}
+
+std::string FalhaAbrirStore(TDFeSSL& ssl, const std::string& detalhe) {
+  return "TDFeWinCrypt. Erro ao abrir StoreName: " + ssl.StoreName() +
+         " Location: " + std::to_string(static_cast<int>(ssl.StoreLocation())) +
+         (detalhe.empty() ? "" : " (" + detalhe + ")");
+}
+
+}  // namespace
+
+void TDFeWinCrypt::AbrirStore() {
+  if (FImpl->storeAberta) return;
+  TokenEnvironment::Impl* ambiente = Ambiente(FpDFeSSL);
+  if (ambiente == nullptr)
+    throw EDFeException(FalhaAbrirStore(FpDFeSSL, "ambiente de tokens não configurado"));
+  std::shared_ptr<Pkcs11Module> module;
+  try {
+    module = ambiente->Module();
+  } catch (const EDFeException& e) {
+    throw EDFeException(FalhaAbrirStore(FpDFeSSL, e.what()));
+  }
+
+  std::vector<Impl::Entrada> entradas;
+  for (PKCS11_SLOT& slot : module->loaded.slots()) {
+    if (slot.token == nullptr || !slot.token->initialized) continue;
+    PKCS11_CERT* certs = nullptr;
+    unsigned int count = 0;
+    if (PKCS11_enumerate_certs(slot.token, &certs, &count) != 0) {
+      ERR_clear_error();  // an unreadable token hides only its own certificates
+      continue;
+    }
+    for (unsigned int i = 0; i < count; ++i)
+      if (certs[i].x509 != nullptr && TemChave(slot.token, certs[i]))
+        entradas.push_back({&slot, &certs[i]});
+  }
+  FImpl->module = std::move(module);
+  FImpl->store = std::move(entradas);
+  FImpl->storeAberta = true;
+}
+
+void TDFeWinCrypt::FecharStore() noexcept {
+  FImpl->store.clear();
+  FImpl->storeAberta = false;
+  if (FImpl->slot == nullptr) FImpl->module.reset();
+}
+
+void TDFeWinCrypt::LerCertificadosStore() {
+  FpListaCertificados->Clear();
+  const bool estavaAberta = FImpl->storeAberta;
+  AbrirStore();
+  try {
+    for (const Impl::Entrada& entrada : FImpl->store)
+      LerDadosCertificado(FpListaCertificados->New(), entrada.cert->x509);
+  } catch (...) {
+    if (!estavaAberta) FecharStore();
+    throw;
+  }
+  if (!estavaAberta) FecharStore();
+}
+
 std::string TDFeWinCrypt::SelecionarCertificado() {
-  return TDFeSSLCryptClass::SelecionarCertificado();
+  DescarregarCertificado();
+  AbrirStore();
+  std::vector<CertificateChoice> opcoes;
+  try {
+    for (const Impl::Entrada& entrada : FImpl->store) {
+      TDadosCertificado dados;
+      LerDadosCertificado(dados, entrada.cert->x509);
+      opcoes.push_back({dados.NumeroSerie(), dados.SubjectName(), dados.IssuerName(),
+                        DataCurta(dados.DataVenc()),
+                        entrada.slot->token->label != nullptr ? entrada.slot->token->label : ""});
+    }
+  } catch (...) {
+    DescarregarCertificado();
+    throw;
+  }
+  // The user is not asked while the store holds anything of the module.
+  DescarregarCertificado();
+
+  IFront* front = FpDFeSSL.Front();
+  if (front == nullptr)
+    throw EDFeException("Não há interface com o usuário para selecionar o certificado");
+  const std::optional<std::string> escolha =
+      front->ChooseCertificate(kTituloEscolha, kPromptEscolha, opcoes);
+  if (!escolha || escolha->empty()) return {};
+
+  FpDFeSSL.SetNumeroSerie(*escolha);
+  CarregarCertificado();
+  return FpDFeSSL.NumeroSerie();
 }
-void TDFeWinCrypt::LerCertificadosStore() { TDFeSSLCryptClass::LerCertificadosStore(); }
-bool TDFeWinCrypt::CarregarCertificadoPublico(const std::string& b) {
-  return TDFeSSLCryptClass::CarregarCertificadoPublico(b);
+
+// --- loading
+
+void TDFeWinCrypt::LiberarCertificado() noexcept {
+  FImpl->context.reset();
+  FImpl->slot = nullptr;
+  FImpl->tokenCert = nullptr;
+  FpDadosCertificado->Clear();
+  FpCertificadoLido = false;
+}
+
+void TDFeWinCrypt::CarregarCertificado() {
+  LiberarCertificado();
+
+  if (FpDFeSSL.DadosPFX().empty() && !FpDFeSSL.ArquivoPFX().empty()) {
+    const std::filesystem::path arquivo(FpDFeSSL.ArquivoPFX());
+    std::error_code erro;
+    if (!std::filesystem::exists(arquivo, erro))
+      throw EDFeException("Arquivo: " + FpDFeSSL.ArquivoPFX() + " não encontrado");
+    std::ifstream in(arquivo, std::ios::binary);
+    FpDFeSSL.SetDadosPFX(
+        std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()));
+  }
+
+  if (!FpDFeSSL.DadosPFX().empty()) {
+    ConteudoPFX pfx = AbrirPFX(FpDFeSSL.DadosPFX(), FpDFeSSL.Senha());
+    FImpl->context = std::make_unique<CertContext>();
+    FImpl->context->certificate = std::move(pfx.certificate);
+    FImpl->context->privateKey = std::move(pfx.privateKey);
+  } else {
+    if (FpDFeSSL.NumeroSerie().empty())
+      throw EDFeException("DadosPFX, ArquivoPFX ou NumeroSerie não especificados !");
+    AbrirStore();
+    for (const Impl::Entrada& entrada : FImpl->store) {
+      if (!MesmoNumeroSerie(FpDFeSSL.NumeroSerie(), NumeroSerieCertificado(entrada.cert->x509)))
+        continue;
+      FImpl->context = std::make_unique<CertContext>();
+      FImpl->context->keepAlive = FImpl->module;
+      X509_up_ref(entrada.cert->x509);
+      FImpl->context->certificate.reset(entrada.cert->x509);
+      FImpl->slot = entrada.slot;
+      FImpl->tokenCert = entrada.cert;
+      break;
+    }
+    if (!FImpl->context)
+      throw EDFeException("Certificado \"" + FpDFeSSL.NumeroSerie() + "\" não encontrado!");
+  }
+  if (!FImpl->context || !FImpl->context->certificate)
+    throw EDFeException("Certificado Digital não encontrado!");
+
+  LerDadosCertificado(*FpDadosCertificado, FImpl->context->certificate.get());
+  TSSLTipoCertificado tipo = TSSLTipoCertificado::tpcA1;
+  if (FImpl->slot != nullptr)
+    tipo = Ambiente(FpDFeSSL)->SlotHardware(FImpl->slot) ? TSSLTipoCertificado::tpcA3
+                                                         : TSSLTipoCertificado::tpcA1;
+  FpDadosCertificado->SetTipo(tipo);
+  FpCertificadoLido = true;
+
+  // With a configured password the token is logged in now; only a wrong or blocked PIN is
+  // reported here, anything else shows when the key is used.
+  if (FImpl->slot != nullptr && !FpDFeSSL.Senha().empty() &&
+      !Ambiente(FpDFeSSL)->PinListContains(FpDadosCertificado->NumeroSerie()))
+    DefinirPIN(false);
+}
+
+// Hands the PIN to the loaded certificate's token unless it is logged in already: the
+// configured password, or (none configured) the user's answer to the front's prompt. With
+// `reportarTudo` false only a wrong or a blocked PIN fails.
+void TDFeWinCrypt::DefinirPIN(bool reportarTudo) {
+  TokenEnvironment::Impl& ambiente = *Ambiente(FpDFeSSL);
+  PKCS11_SLOT* slot = FImpl->slot;
+  PKCS11_TOKEN* token = slot->token;
+  if (!token->loginRequired || ambiente.LoggedIn(slot)) return;
+
+  const std::string numeroSerie = FpDadosCertificado->NumeroSerie();
+  bool configurada = false;
+  unsigned long rv = CKR_OK;
+  if (token->userPinLocked) {
+    rv = CKR_PIN_LOCKED;
+  } else if (token->secureLogin) {
+    configurada = !FpDFeSSL.Senha().empty();
+    rv = ambiente.Login(slot, nullptr);
+  } else {
+    SecureString pin(FpDFeSSL.Senha());
+    configurada = !pin.empty();
+    if (!configurada) {
+      IFront* front = FpDFeSSL.Front();
+      std::optional<SecureString> resposta;
+      if (front != nullptr)
+        resposta = front->AskPin(
+            {token->label != nullptr ? token->label : "", FpDadosCertificado->RazaoSocial()});
+      if (!resposta || resposta->empty()) throw EDFeExceptionPIN(MsgFalhaDefinirPin(kPinCancelado));
+      pin = std::move(*resposta);
+    }
+    rv = ambiente.Login(slot, &pin);
+  }
+
+  switch (PinOutcomeOf(rv)) {
+    case PinOutcome::Ok:
+      if (configurada) ambiente.PinListAdd(numeroSerie);
+      return;
+    case PinOutcome::Wrong:
+    case PinOutcome::Blocked: {
+      const char* mensagem =
+          PinOutcomeOf(rv) == PinOutcome::Wrong ? kMsgPinErrado : kMsgPinBloqueado;
+      // The stored password goes (which unloads this certificate): it is never handed over
+      // again by itself.
+      FpDFeSSL.SetSenha("");
+      throw EDFeExceptionPIN(mensagem);
+    }
+    case PinOutcome::Other:
+      if (reportarTudo) throw EDFeExceptionPIN(MsgFalhaDefinirPin(rv));
+      return;
+  }
+}
+
+// The token key of the loaded certificate, logging the token in on first use.
+EVP_PKEY* TDFeWinCrypt::ChavePrivada() {
+  if (!FImpl->context) CarregarCertificado();
+  if (!FImpl->context) throw EDFeException("Certificado não pode ser carregado po MS CryptoAPI");
+  if (FImpl->context->privateKey) return FImpl->context->privateKey.get();
+  if (FImpl->slot == nullptr)
+    throw EDFeException("Falha em obter Provedor de Criptografia do Certificado. Erro: " +
+                        Hex8(0x80090016UL));  // a public certificate has no key set
+
+  DefinirPIN(true);
+
+  PKCS11_KEY* keys = nullptr;
+  unsigned int count = 0;
+  ERR_clear_error();
+  if (PKCS11_enumerate_keys(FImpl->slot->token, &keys, &count) != 0) count = 0;
+  for (unsigned int i = 0; i < count; ++i) {
+    if (!MesmoId(keys[i].id, keys[i].id_len, FImpl->tokenCert->id, FImpl->tokenCert->id_len))
+      continue;
+    EvpPkeyPtr key(PKCS11_get_private_key(&keys[i]));
+    if (key) {
+      FImpl->context->privateKey = std::move(key);
+      return FImpl->context->privateKey.get();
+    }
+  }
+  const std::string detalhe = OpenSslErrors();
+  throw EDFeException("O recipiente da chave não pôde ser aberto" +
+                      (detalhe.empty() ? std::string() : " (" + detalhe + ")"));
+}
+
+void TDFeWinCrypt::DescarregarCertificado() {
+  TokenEnvironment::Impl* ambiente = Ambiente(FpDFeSSL);
+  if (FImpl->slot != nullptr && ambiente != nullptr &&
+      ambiente->PinListContains(FpDadosCertificado->NumeroSerie())) {
+    ambiente->Logout(FImpl->slot);
+    ambiente->PinListRemove(FpDadosCertificado->NumeroSerie());
+  }
+  LiberarCertificado();
+  FecharStore();
+  TDFeSSLCryptClass::DescarregarCertificado();
+}
+
+bool TDFeWinCrypt::CarregarCertificadoPublico(const std::string& DadosX509Base64) {
+  DescarregarCertificado();
+  const std::optional<std::string> der = Base64Decode(DadosX509Base64);
+  if (!der || der->empty()) return false;
+  const auto* bytes = reinterpret_cast<const unsigned char*>(der->data());
+  X509Ptr certificate(d2i_X509(nullptr, &bytes, static_cast<long>(der->size())));
+  if (!certificate) {
+    ERR_clear_error();
+    return false;
+  }
+  LerDadosCertificado(*FpDadosCertificado, certificate.get());
+  FImpl->context = std::make_unique<CertContext>();
+  FImpl->context->certificate = std::move(certificate);
+  return !FpDadosCertificado->SubjectName().empty();
+}
+
+// --- what signing and TLS use
+
+const CertContext* TDFeWinCrypt::GetCertContextWinApi() {
+  if (!FImpl->context) CarregarCertificado();
+  if (FImpl->slot != nullptr) ChavePrivada();
+  return FImpl->context.get();
+}
+
+std::string TDFeWinCrypt::GetCertPFXData() {
+  if (!FpDFeSSL.DadosPFX().empty()) return FpDFeSSL.DadosPFX();
+  throw EDFeExceptionNoPrivateKey("Certificado não permite Exportar Chave Privada.");
+}
+
+std::string TDFeWinCrypt::CalcHash(std::string_view data, TSSLDgst Digest, bool Assina) {
+  EvpMdPtr fetched;
+  const EVP_MD* md = Algoritmo(Digest, ClassName(), fetched);
+  EvpMdCtxPtr ctx(EVP_MD_CTX_new());
+  if (!ctx) FalhaHash("CryptCreateHash");
+
+  if (!Assina) {
+    unsigned char digest[EVP_MAX_MD_SIZE];
+    unsigned int length = 0;
+    ERR_clear_error();
+    if (EVP_DigestInit_ex(ctx.get(), md, nullptr) != 1 ||
+        EVP_DigestUpdate(ctx.get(), data.data(), data.size()) != 1 ||
+        EVP_DigestFinal_ex(ctx.get(), digest, &length) != 1)
+      FalhaHash("CryptHashData");
+    return std::string(reinterpret_cast<char*>(digest), length);
+  }
+
+  EVP_PKEY* key = ChavePrivada();
+  ERR_clear_error();
+  std::size_t length = 0;
+  if (EVP_DigestSignInit(ctx.get(), nullptr, md, nullptr, key) != 1) FalhaHash("CryptCreateHash");
+  if (EVP_DigestSignUpdate(ctx.get(), data.data(), data.size()) != 1) FalhaHash("CryptHashData");
+  if (EVP_DigestSignFinal(ctx.get(), nullptr, &length) != 1) FalhaHash("CryptSignHash");
+  std::string signature(length, '\0');
+  if (EVP_DigestSignFinal(ctx.get(), reinterpret_cast<unsigned char*>(signature.data()), &length) !=
+      1)
+    FalhaHash("CryptSignHash");
+  signature.resize(length);
+  return signature;  // big-endian, as OpenSSL gives it
+}
+
+bool TDFeWinCrypt::ValidarHash(std::string_view data, TSSLDgst Digest, std::string_view Hash,
+                               bool Assinado) {
+  EvpMdPtr fetched;
+  const EVP_MD* md = Algoritmo(Digest, ClassName(), fetched);
+  if (!Assinado) {
+    const std::string digest = CalcHash(data, Digest, false);
+    return Hash.find(digest) != std::string_view::npos;
+  }
+  if (!FImpl->context) CarregarCertificado();
+  if (!FImpl->context) throw EDFeException("Certificado não pode ser carregado po MS CryptoAPI");
+  EVP_PKEY* publicKey = X509_get0_pubkey(FImpl->context->certificate.get());
+  EvpMdCtxPtr ctx(EVP_MD_CTX_new());
+  ERR_clear_error();
+  if (!ctx || publicKey == nullptr ||
+      EVP_DigestVerifyInit(ctx.get(), nullptr, md, nullptr, publicKey) != 1)
+    FalhaHash("CryptImportPublicKeyInfo");
+  const int verified =
+      EVP_DigestVerify(ctx.get(), reinterpret_cast<const unsigned char*>(Hash.data()), Hash.size(),
+                       reinterpret_cast<const unsigned char*>(data.data()), data.size());
+  ERR_clear_error();  // a signature that does not match is an answer, not a failure
+  return verified == 1;
 }
 
 }  // namespace luvaro

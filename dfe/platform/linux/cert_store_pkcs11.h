@@ -5,11 +5,14 @@
 
 #include "dfe/ssl/ssl_backends.h"
 
+struct evp_pkey_st;  // OpenSSL's EVP_PKEY, named here without its header
+
 namespace luvaro {
 
 // The system certificate-store back-end (cryWinCrypt). On this platform the store is every
 // certificate that has its private key beside it on a token reached through PKCS#11; keys
-// never leave the token.
+// never leave the token. The PKCS#11 module and the login state come from the facade's
+// TokenEnvironment (TDFeSSL::SetTokenEnv); the PIN prompt and the chooser from its front.
 class TDFeWinCrypt final : public TDFeSSLCryptClass {
  public:
   explicit TDFeWinCrypt(TDFeSSL& AOwner);
@@ -27,8 +30,18 @@ class TDFeWinCrypt final : public TDFeSSLCryptClass {
   bool CarregarCertificadoPublico(const std::string& DadosX509Base64) override;
   std::string ClassName() const override { return "TDFeWinCrypt"; }
 
+  // Whether the store (the token listing) is open: while a certificate from it is loaded, and
+  // during a listing or a choice.
+  bool StoreAberta() const;
+
  private:
-  struct Impl;  // module, token, loaded certificate and key
+  void AbrirStore();
+  void FecharStore() noexcept;
+  void LiberarCertificado() noexcept;
+  void DefinirPIN(bool reportarTudo);
+  ::evp_pkey_st* ChavePrivada();
+
+  struct Impl;  // module, store listing, loaded certificate and key
   std::unique_ptr<Impl> FImpl;
 };
 
