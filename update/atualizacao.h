@@ -1,0 +1,58 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "app/core/update_step.h"
+#include "app/core/worker.h"
+#include "update/config_atualizacao.h"
+#include "update/versao.h"
+
+namespace luvaro {
+
+class IAppLoop;
+class IFront;
+class THttpDownloadProgress;
+
+// The update check that runs before every job, on a thread of its own: asks the update
+// server for the latest version, compares it with this program and with the installed ERP,
+// and ends in one of three ways that the start-up reads from the two flags: go on with the
+// job (neither flag), stop with exit code 1 (TerminateProgram), or run the downloaded
+// installer (IsAtualizar). Status texts and messages are handed to the main thread, and the
+// check waits until they are shown and closed.
+class TAtualizacao {
+ public:
+  TAtualizacao(TConfigAtualizacao pConfig, IFront& pFront, IAppLoop& pLoop);
+
+  TNotifyString AtualizarStatus;
+  std::string VersaoOrvaneInstalada;  // command-line position 1
+
+  // Set once a complete installer is in the application folder as "Luvaro-install".
+  bool IsAtualizar() const { return FIsAtualizar; }
+  // Set when the program must stop (exit code 1).
+  bool TerminateProgram() const { return FTerminateProgram; }
+
+  // The whole check. A failed query is told in a message and the check ends with neither
+  // flag. A version without any digit ends it with EVersaoInvalida and neither flag, no
+  // message. A failed or incomplete download is written to the log, leaves no file behind
+  // and ends it with neither flag.
+  void VerificarAtualizacao();
+
+ private:
+  std::optional<TResultVersao> ConsultarVersaoServidor();
+  void BaixarInstalador(const std::string& pLink);
+  void DownloadChange(THttpDownloadProgress& Sender);
+  void Status(const std::string& pTexto);
+
+  TConfigAtualizacao FConfig;
+  IFront& FFront;
+  IAppLoop& FLoop;
+  bool FIsAtualizar = false;
+  bool FTerminateProgram = false;
+};
+
+// The update step for the start-up (app/core/update_step.h): runs a TAtualizacao with the
+// configuration and hands its flags back.
+UpdateStep CriarPassoAtualizacao(TConfigAtualizacao pConfig);
+
+}  // namespace luvaro

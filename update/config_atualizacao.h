@@ -1,0 +1,31 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace luvaro {
+
+// Where the update check asks and where it puts the installer; filled once at start-up.
+struct TConfigAtualizacao {
+  std::string UrlBase;                   // the update server, scheme://host[:port]
+  std::filesystem::path PastaAplicacao;  // the application folder
+};
+
+// The update server used when none is configured.
+std::string_view UrlAtualizacaoPadrao();
+
+// The configuration from an optional server base (a LUVARO_ATUALIZACAO_URL value; empty or
+// absent means the built-in server; trailing '/' are dropped) and the application folder.
+TConfigAtualizacao MontarConfigAtualizacao(std::optional<std::string_view> pUrlBase,
+                                           std::filesystem::path pPastaAplicacao);
+
+// The same from the environment: LUVARO_ATUALIZACAO_URL and the application folder
+// (LUVARO_HOME or the executable's folder). Called by main() before any thread starts.
+TConfigAtualizacao ConfigAtualizacaoDoAmbiente();
+
+// The version query's address: base + "/cloud/api/versao/sistema/get?identificacao=Luvaro".
+std::string UrlConsultaVersao(const TConfigAtualizacao& pConfig);
+
+}  // namespace luvaro
