@@ -1,20 +1,16 @@
 #include "dfe/config/certificados_conf.h"
 
-#include <chrono>
-#include <cstdio>
-#include <ctime>
 #include <optional>
 
-#include "dfe/config/cifra.h"
+#include "dfe/config/base64.h"
 #include "dfe/config/configuracoes.h"
 #include "dfe/config/ini.h"
 #include "dfe/ssl/dfe_ssl.h"
+#include "dfe/xml/cifra_texto.h"
 #include "dfe/xml/texto.h"
 
 namespace luvaro {
 namespace {
-
-constexpr const char* kSessaoDFe = "DFe";
 
 // Base64 of the secret, scrambled first when the configuration has an INI key.
 std::string protegerSegredo(const std::string& valor, const std::string& chave) {
@@ -31,20 +27,6 @@ std::optional<SecureString> lerSegredo(const IniFile& ini, const char* nome,
 }
 
 }  // namespace
-
-std::string ChaveDoMomento() {
-  const auto agora = std::chrono::system_clock::now();
-  const std::time_t segundos = std::chrono::system_clock::to_time_t(agora);
-  const auto ms =
-      std::chrono::duration_cast<std::chrono::milliseconds>(agora.time_since_epoch()).count() %
-      1000;
-  std::tm local{};
-  localtime_r(&segundos, &local);
-  char chave[16];
-  std::snprintf(chave, sizeof chave, "%02d%02d%02d%03d", local.tm_hour, local.tm_min, local.tm_sec,
-                static_cast<int>(ms));
-  return chave;
-}
 
 void TCertificadosConf::SetArquivoPFX(const std::string& value) {
   if (value == FArquivoPFX) return;

@@ -40,7 +40,4 @@ class TCertificadosConf : public TGrupoConf {
   bool FVerificarValidade = true;
 };
 
-// The current time as "hhnnsszzz", the key the password is scrambled with.
-std::string ChaveDoMomento();
-
 }  // namespace luvaro

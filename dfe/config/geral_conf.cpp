@@ -29,8 +29,6 @@ constexpr std::array<Atalho, 5> kAtalhos = {{
      TSSLXmlSignLib::xsLibXml2},
 }};
 
-constexpr const char* kSessaoDFe = "DFe";
-
 }  // namespace
 
 void TGeralConf::SetSSLLib(TSSLLib value) {

@@ -4,6 +4,9 @@
 
 namespace luvaro {
 
+// The INI section shared by every component: back-ends, state, time zone, proxy, certificate.
+inline constexpr const char* kSessaoDFe = "DFe";
+
 class IniFile;
 class TConfiguracoes;
 class TDFeComponente;

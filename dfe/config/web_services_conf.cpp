@@ -8,12 +8,13 @@
 #include <utility>
 
 #include "dfe/config/arquivos_conf.h"
-#include "dfe/config/cifra.h"
+#include "dfe/config/base64.h"
 #include "dfe/config/configuracoes.h"
 #include "dfe/config/ini.h"
 #include "dfe/config/servicos_embutidos.h"
 #include "dfe/dfe_exception.h"
 #include "dfe/ssl/dfe_ssl.h"
+#include "dfe/xml/cifra_texto.h"
 #include "dfe/xml/texto.h"
 
 namespace luvaro {
@@ -25,8 +26,6 @@ constexpr std::array<std::pair<const char*, int>, 27> kUFs = {{
     {"PB", 25}, {"PR", 41}, {"PE", 26}, {"PI", 22}, {"RJ", 33}, {"RN", 24}, {"RS", 43},
     {"RO", 11}, {"RR", 14}, {"SC", 42}, {"SP", 35}, {"SE", 28}, {"TO", 17},
 }};
-
-constexpr const char* kSessaoDFe = "DFe";
 
 // An INI integer that fits an int, else the current value.
 int comoInt(std::int64_t value, int atual) {

@@ -87,17 +87,9 @@ bool TLeitor::CarregarArquivo(const std::filesystem::path& CaminhoArquivo) {
   if (bytes.starts_with("\xEF\xBB\xBF")) bytes.erase(0, 3);
   std::string texto;
   texto.reserve(bytes.size() + 64);
-  std::size_t start = 0;
-  while (start < bytes.size()) {
-    std::size_t end = bytes.find_first_of("\r\n", start);
-    if (end == npos) end = bytes.size();
-    texto.append(bytes, start, end - start);
+  for (const std::string& linha : splitLines(bytes)) {
+    texto += linha;
     texto += "\r\n";
-    if (end < bytes.size() && bytes[end] == '\r' && end + 1 < bytes.size() &&
-        bytes[end + 1] == '\n') {
-      ++end;
-    }
-    start = end + 1;
   }
   FArquivo = std::move(texto);
   return true;
@@ -112,11 +104,11 @@ bool TLeitor::CarregarArquivo(std::istream& Stream) {
 
 std::string TLeitor::rExtrai(int nivel, const std::string& TagInicio, const std::string& TagFimIn,
                              int item) {
-  FNivel[0] = FArquivo;
   FGrupo.clear();
   if (nivel < 1 || nivel >= kNiveis || TagInicio.empty()) return {};
   const std::string TagFim = TagFimIn.empty() ? TagInicio : TagFimIn;
-  const std::string& texto = FNivel[static_cast<std::size_t>(nivel - 1)];
+  // Level 0 is the document itself, read in place rather than copied on every call.
+  const std::string& texto = nivel == 1 ? FArquivo : FNivel[static_cast<std::size_t>(nivel - 1)];
 
   // Skip the elements before the wanted one.
   std::size_t inicio = 0;

@@ -5,7 +5,8 @@
 #include <functional>
 #include <string>
 
-#include "dfe/config/cifra.h"
+#include "dfe/config/base64.h"
+#include "dfe/xml/cifra_texto.h"
 #include "dfe/config/dfe_componente.h"
 #include "dfe/config/ini.h"
 #include "dfe/dfe_exception.h"

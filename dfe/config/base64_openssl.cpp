@@ -3,7 +3,7 @@
 #include <memory>
 #include <vector>
 
-#include "dfe/config/cifra.h"
+#include "dfe/config/base64.h"
 #include "dfe/raii/cfree.h"
 
 namespace luvaro {
@@ -12,16 +12,6 @@ namespace {
 using EncodeCtxPtr = std::unique_ptr<EVP_ENCODE_CTX, CFree<&EVP_ENCODE_CTX_free>>;
 
 }  // namespace
-
-std::string CifrarTexto(std::string_view Dados, std::string_view Chave) {
-  std::string out(Dados);
-  if (Chave.empty()) return out;
-  for (std::size_t i = 0; i < out.size(); ++i) {
-    const char k = Chave[i % Chave.size()];
-    if (out[i] != k) out[i] = static_cast<char>(out[i] ^ k);
-  }
-  return out;
-}
 
 std::string base64Encode(std::string_view bytes) {
   if (bytes.empty()) return {};
