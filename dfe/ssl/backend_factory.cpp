@@ -1,7 +1,11 @@
 // The one place that turns the back-end enumerations into objects.
 
 #include "dfe/dfe_exception.h"
+#ifdef _WIN32
+#include "dfe/platform/windows/cert_store_cryptoapi.h"
+#else
 #include "dfe/platform/linux/cert_store_pkcs11.h"
+#endif
 #include "dfe/ssl/http_winhttp.h"
 #include "dfe/ssl/ssl_backends.h"
 #include "dfe/ssl/xmlsign_libxml2.h"

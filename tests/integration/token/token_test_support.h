@@ -13,6 +13,7 @@
 #include "dfe/platform/linux/token_environment.h"
 #include "dfe/ssl/dfe_ssl.h"
 #include "tests/support/token.h"
+#include "tests/unit/dfe/ssl/failure_of.h"
 
 namespace luvaro::test {
 
@@ -57,17 +58,6 @@ class TokenTest : public ::testing::Test {
   std::unique_ptr<TokenEnvironment> env;  // outlives the facade below
   std::unique_ptr<TDFeSSL> ssl;
 };
-
-// The failure text of `fn`, or "(no failure)".
-template <typename Fn>
-std::string FailureOf(Fn&& fn) {
-  try {
-    fn();
-  } catch (const EDFeException& e) {
-    return e.what();
-  }
-  return "(no failure)";
-}
 
 // openssl's verdict on `signature` over `data` with the public key of the certificate `pem`.
 bool OpensslVerifies(const std::filesystem::path& pem, const std::string& digest,

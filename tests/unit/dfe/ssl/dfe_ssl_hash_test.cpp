@@ -3,19 +3,12 @@
 
 #include "dfe/ssl/dfe_ssl.h"
 #include "tests/support/temp_dir.h"
+#include "tests/unit/dfe/ssl/failure_of.h"
 
 namespace luvaro {
 namespace {
 
-template <typename Fn>
-std::string FailureOf(Fn&& fn) {
-  try {
-    fn();
-  } catch (const EDFeException& e) {
-    return e.what();
-  }
-  return "(no failure)";
-}
+using test::FailureOf;
 
 class DigestTest : public ::testing::Test {
  protected:

@@ -3,22 +3,15 @@
 #include <gtest/gtest.h>
 
 #include "tests/support/temp_dir.h"
+#include "tests/unit/dfe/ssl/failure_of.h"
 
 namespace luvaro {
 namespace {
 
+using test::FailureOf;
+
 using test::TempDir;
 using test::WriteFile;
-
-template <typename Fn>
-std::string FailureOf(Fn&& fn) {
-  try {
-    fn();
-  } catch (const EDFeException& e) {
-    return e.what();
-  }
-  return "(no failure)";
-}
 
 TEST(TDFeSSL, DefaultsAfterClear) {
   TDFeSSL ssl;
