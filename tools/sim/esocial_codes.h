@@ -39,6 +39,34 @@ inline constexpr ReplyCode kEventoSucesso{201, "Sucesso."};
 inline constexpr ReplyCode kEventoComErros{
     401, "Um ou mais erros ocorreram ao processar o evento. Verifique as ocorrências."};
 
+// retornoConsultaIdentificadoresEvts/status
+inline constexpr ReplyCode kIdentificadoresEncontrados{201, "Consulta realizada com sucesso."};
+inline constexpr ReplyCode kIdentificadoresNenhum{
+    202, "Consulta realizada com sucesso. Nenhum evento encontrado para os parâmetros informados."};
+inline constexpr ReplyCode kIdentificadoresAcimaDoLimite{
+    203,
+    "Consulta realizada com sucesso. A quantidade de eventos encontrados ultrapassa o limite "
+    "de 50; foram retornados os 50 primeiros. Refine os parâmetros da consulta."};
+// download/status and download/.../arquivo/status
+inline constexpr ReplyCode kDownloadProcessado{201, "Solicitação processada com sucesso."};
+inline constexpr ReplyCode kArquivoEncontrado{201, "Evento encontrado."};
+inline constexpr ReplyCode kArquivoNaoEncontrado{
+    401, "Evento não encontrado para o empregador informado."};
+// Refusals of an identifier query or a download request (the detail follows the text).
+inline constexpr ReplyCode kSolicitacaoErroPreenchimento{
+    401, "Solicitação Incorreta - Erro preenchimento."};
+inline constexpr ReplyCode kSolicitacaoSchemaInvalido{402,
+                                                      "Solicitação Incorreta - Schema Inválido."};
+inline constexpr ReplyCode kSolicitacaoVersaoSchema{
+    403, "Solicitação Incorreta - Versão do Schema não permitida."};
+inline constexpr ReplyCode kSolicitacaoErroCertificado{404,
+                                                       "Solicitação Incorreta - Erro Certificado."};
+inline constexpr ReplyCode kSolicitacaoNulaVazia{
+    405, "Solicitação Incorreta - Solicitação nula ou vazia."};
+// At most this many identifiers per query reply and files per download.
+inline constexpr int kMaxIdentificadores = 50;
+inline constexpr int kMaxArquivos = 50;
+
 // Occurrence codes (tipo 1: erro). Lot-level occurrences carry the status code they explain.
 inline constexpr int kOcorrenciaEventoNaoReconhecido = 141;
 inline constexpr int kOcorrenciaAssinatura = 142;

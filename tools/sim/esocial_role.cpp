@@ -47,6 +47,8 @@ struct Endpoint {
 constexpr Endpoint kEndpoints[] = {
     {esocial::kPathEnviarLote, "EnviarLoteEventos"},
     {esocial::kPathConsultarLote, "ConsultarLoteEventos"},
+    {esocial::kPathConsultarIdentificadores, "ConsultarIdentificadoresEventos"},
+    {esocial::kPathDownload, "DownloadEventos"},
 };
 
 std::string ReadWhole(const fs::path& file, std::string_view option) {

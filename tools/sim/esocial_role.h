@@ -4,8 +4,9 @@
 
 namespace luvaro::sim {
 
-// The eSocial web services (send lot, query lot) over HTTPS with client certificates: checks
-// lots and events as the government does and answers in its reply shapes.
+// The four eSocial web services (send lot, query lot, identifier query, download) over HTTPS with
+// client certificates: checks lots and events as the government does and answers in its reply
+// shapes.
 SimRole EsocialRole();
 
 }  // namespace luvaro::sim

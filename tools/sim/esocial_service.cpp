@@ -8,6 +8,7 @@
 #include <openssl/evp.h>
 
 #include "tools/sim/esocial_codes.h"
+#include "tools/sim/esocial_download_int.h"
 #include "tools/sim/esocial_lote_int.h"
 #include "tools/sim/esocial_retorno_int.h"
 #include "tools/sim/esocial_signature.h"
@@ -41,7 +42,8 @@ constexpr std::array kConsultarLote{
                   "http://www.esocial.gov.br/servicos/empregador/lote/eventos/envio/consulta/"
                   "retornoProcessamento/v1_1_0"}};
 
-constexpr std::array kPaths{kPathEnviarLote, kPathConsultarLote};
+constexpr std::array kPaths{kPathEnviarLote, kPathConsultarLote, kPathConsultarIdentificadores,
+                            kPathDownload};
 
 // The moment of a reception or processing in the forms the replies use.
 struct Momento {
@@ -201,8 +203,7 @@ ResultadoEvento EsocialService::Impl::ProcessarEvento(const CheckedEvent& evento
   aceito.xml = evento.xml;
   aceito.empregador = evento.empregador;
   aceito.perApur = PathText(evt, {"ideEvento", "perApur"});
-  aceito.cpfTrab = PathText(evt, {"ideTrabalhador", "cpfTrab"});
-  if (aceito.cpfTrab.empty()) aceito.cpfTrab = PathText(evt, {"trabalhador", "cpfTrab"});
+  aceito.cpfTrab = DescendantText(evt, "cpfTrab");
   aceito.dhProcessamento = processamento.dataHora;
   aceito.resultado = resultado;
   store.Aceitar(std::move(aceito));
@@ -337,6 +338,11 @@ HttpReply EsocialService::Handle(const HttpRequest& request) {
   try {
     if (request.path == kPathEnviarLote) return m_impl->EnviarLote(request);
     if (request.path == kPathConsultarLote) return m_impl->ConsultarLote(request);
+    const ServiceContext context{m_impl->schemas, m_impl->store, m_impl->config};
+    if (request.path == kPathConsultarIdentificadores) {
+      return ConsultarIdentificadores(request, context);
+    }
+    if (request.path == kPathDownload) return SolicitarDownload(request, context);
     return HttpReply{404, "text/html; charset=utf-8",
                      "<html><body><h2>404 - File or directory not found.</h2></body></html>"};
   } catch (const std::exception& e) {

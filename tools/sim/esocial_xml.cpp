@@ -156,6 +156,16 @@ std::string PathText(xmlNode* parent, std::initializer_list<std::string_view> pa
   return NodeText(node);
 }
 
+std::string DescendantText(xmlNode* node, std::string_view localName) {
+  for (xmlNode* n = FirstElement(node); n; n = NextElement(n)) {
+    if (LocalName(n) == localName) return NodeText(n);
+    if (FirstElement(n)) {
+      if (std::string text = DescendantText(n, localName); !text.empty()) return text;
+    }
+  }
+  return {};
+}
+
 std::optional<std::string> Attribute(const xmlNode* node, std::string_view name) {
   if (!node) return std::nullopt;
   const std::string key(name);

@@ -57,6 +57,8 @@ std::string ChildText(xmlNode* parent, std::string_view localName);
 // Text of the element at the given path of child names below `parent` ("" when missing).
 std::string PathText(xmlNode* parent, std::initializer_list<std::string_view> path);
 std::string NodeText(const xmlNode* node);
+// Text of the first element of that name at any depth below `node`, in document order.
+std::string DescendantText(xmlNode* node, std::string_view localName);
 std::optional<std::string> Attribute(const xmlNode* node, std::string_view name);
 
 // The compiled schemas of one folder, loaded on first use and kept for the run. Thread-safe:

@@ -61,10 +61,7 @@ class EsocialEnvioTest : public EsocialFixture {
 };
 
 TEST_F(EsocialEnvioTest, GoodLotIsReceivedAndItsQueryHasReceiptsAndTotalizers) {
-  EsocialConfig config = Config();
-  config.signingKeyPem = luvaro::test::ReadFile(KeyPem());
-  config.signingCertPem = luvaro::test::ReadFile(CertPem());
-  EsocialService service(config);
+  EsocialService service(Config());
   const std::string s1200 = Signed(Fixture("s1200-remuneracao.xml"));
   const std::string s1299 = Signed(Fixture("s1299-fechamento.xml"));
 

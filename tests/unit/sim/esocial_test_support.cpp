@@ -20,6 +20,9 @@ struct Suite {
   fs::path cert;
   std::atomic<int> counter{0};
   std::unique_ptr<SchemaSet> schemaSet;
+  std::unique_ptr<ReplySigner> signer;  // the same key in-process, for bulk events
+  std::string keyText;
+  std::string certText;
 };
 std::unique_ptr<Suite> g_suite;  // test fixture state, one per test program
 
@@ -51,15 +54,20 @@ std::string WithoutDeclaration(std::string text) {
 void EsocialFixture::SetUpTestSuite() {
   if (g_suite) return;
   xmlInitParser();
-  g_suite = std::make_unique<Suite>();
-  g_suite->schemas = g_suite->dir / "schemas";
-  luvaro::test::CopySchemas(g_suite->schemas);
-  g_suite->schemaSet = std::make_unique<SchemaSet>(g_suite->schemas);
-  g_suite->key = g_suite->dir / "chave.pem";
-  g_suite->cert = g_suite->dir / "certificado.pem";
+  // Kept only when complete, so that a failure here fails every suite the same way.
+  auto suite = std::make_unique<Suite>();
+  suite->schemas = suite->dir / "schemas";
+  luvaro::test::CopySchemas(suite->schemas);
+  suite->schemaSet = std::make_unique<SchemaSet>(suite->schemas);
+  suite->key = suite->dir / "chave.pem";
+  suite->cert = suite->dir / "certificado.pem";
   RunTool("/usr/bin/openssl", {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout",
-                               g_suite->key.string(), "-out", g_suite->cert.string(), "-days", "2",
+                               suite->key.string(), "-out", suite->cert.string(), "-days", "2",
                                "-subj", "/C=BR/O=ICP-Brasil/CN=EMPRESA TESTE LTDA:12345678000195"});
+  suite->keyText = luvaro::test::ReadFile(suite->key);
+  suite->certText = luvaro::test::ReadFile(suite->cert);
+  suite->signer = std::make_unique<ReplySigner>(suite->keyText, suite->certText);
+  g_suite = std::move(suite);
 }
 
 void EsocialFixture::TearDownTestSuite() {}
@@ -92,6 +100,13 @@ std::string EsocialFixture::Signed(std::string templateText) {
   return WithoutDeclaration(luvaro::test::ReadFile(out));
 }
 
+std::string EsocialFixture::SignedInProcess(std::string templateText) {
+  ParsedXml parsed = ParseXml(Unsigned(std::move(templateText)));
+  if (!parsed.doc) throw std::runtime_error("template not well-formed: " + parsed.error);
+  g_suite->signer->Sign(parsed.doc.get());
+  return SerializeNode(xmlDocGetRootElement(parsed.doc.get()));
+}
+
 std::string EsocialFixture::Unsigned(std::string templateText) {
   return Replace(std::move(templateText), "<!--ASSINATURA-->", "");
 }
@@ -99,6 +114,9 @@ std::string EsocialFixture::Unsigned(std::string templateText) {
 EsocialConfig EsocialFixture::Config() {
   EsocialConfig config;
   config.schemas = Schemas();
+  // The service signs with the test key: no key generation per service.
+  config.signingKeyPem = g_suite->keyText;
+  config.signingCertPem = g_suite->certText;
   return config;
 }
 

@@ -44,10 +44,13 @@ class EsocialFixture : public ::testing::Test {
   // The event template signed by the xmlsec1 tool (no XML declaration); `edit` may change the
   // template text before signing.
   static std::string Signed(std::string templateText);
+  // The same with the test key in-process (libxmlsec1 through the stand-in's signer), for tests
+  // that need many signed events.
+  static std::string SignedInProcess(std::string templateText);
   // The template with its signature mark removed.
   static std::string Unsigned(std::string templateText);
 
-  // A config over the temporary schemas folder.
+  // A config over the temporary schemas folder, signing its replies with the test key.
   static EsocialConfig Config();
 };
 
