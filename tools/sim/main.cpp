@@ -14,6 +14,7 @@
 #include "tools/sim/sim_options.h"
 #include "tools/sim/sim_role.h"
 #include "tools/sim/sim_server.h"
+#include "tools/sim/update_role.h"
 
 namespace {
 
@@ -90,6 +91,7 @@ int main(int argc, char** argv) {
       luvaro::sim::ErpRole(),
       luvaro::sim::GovRole(),
       luvaro::sim::EsocialRole(),
+      luvaro::sim::UpdateRole(),
   };
 
   // A client that goes away while a reply is written must not end the simulator.
