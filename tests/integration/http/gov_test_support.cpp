@@ -1,10 +1,7 @@
-#define OPENSSL_SUPPRESS_DEPRECATED  // a failing key needs the RSA method table
-
 #include "tests/integration/http/gov_test_support.h"
 
 #include <netinet/in.h>
 #include <openssl/pem.h>
-#include <openssl/rsa.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -26,16 +23,10 @@ X509Ptr ReadCertificate(const fs::path& pem) {
   return certificate;
 }
 
-// Every private-key operation fails, as on a token whose key object was removed.
-int RefuseKeyOperation(int, const unsigned char*, unsigned char*, RSA*, int) {
-  return -1;
-}
-
 }  // namespace
 
-PemCryptClass::PemCryptClass(TDFeSSL& owner, const fs::path& certificatePem, EvpPkeyPtr key,
-                             std::shared_ptr<void> keepAlive)
-    : TDFeSSLCryptClass(owner), m_keepAlive(std::move(keepAlive)) {
+PemCryptClass::PemCryptClass(TDFeSSL& owner, const fs::path& certificatePem, EvpPkeyPtr key)
+    : TDFeSSLCryptClass(owner) {
   m_context.certificate = ReadCertificate(certificatePem);
   m_context.privateKey = std::move(key);
 }
@@ -51,35 +42,6 @@ void PemCryptClass::CarregarCertificado() {
 
 void PemCryptClass::DescarregarCertificado() {
   FpCertificadoLido = false;
-}
-
-EvpPkeyPtr ReadKey(const fs::path& keyPem) {
-  const BioPtr bio(BIO_new_file(keyPem.c_str(), "r"));
-  if (!bio) throw std::runtime_error("cannot open " + keyPem.string());
-  EvpPkeyPtr key(PEM_read_bio_PrivateKey(bio.get(), nullptr, nullptr, nullptr));
-  if (!key) throw std::runtime_error("no key in " + keyPem.string());
-  return key;
-}
-
-EvpPkeyPtr FailingKey(const fs::path& certificatePem, std::shared_ptr<void>& keepAlive) {
-  const X509Ptr certificate = ReadCertificate(certificatePem);
-  const RSA* publicKey = EVP_PKEY_get0_RSA(X509_get0_pubkey(certificate.get()));
-  if (publicKey == nullptr) throw std::runtime_error("not an RSA certificate");
-
-  std::shared_ptr<RSA_METHOD> method(RSA_meth_dup(RSA_PKCS1_OpenSSL()), RSA_meth_free);
-  RSA_meth_set1_name(method.get(), "failing token key");
-  RSA_meth_set_priv_enc(method.get(), &RefuseKeyOperation);
-  RSA_meth_set_priv_dec(method.get(), &RefuseKeyOperation);
-
-  using RsaPtr = std::unique_ptr<RSA, CFree<&RSA_free>>;
-  RsaPtr rsa(RSA_new());
-  RSA_set_method(rsa.get(), method.get());
-  RSA_set0_key(rsa.get(), BN_dup(RSA_get0_n(publicKey)), BN_dup(RSA_get0_e(publicKey)), nullptr);
-  EvpPkeyPtr key(EVP_PKEY_new());
-  if (EVP_PKEY_assign_RSA(key.get(), rsa.get()) != 1) throw std::runtime_error("EVP_PKEY");
-  (void)rsa.release();  // the key owns it now
-  keepAlive = method;
-  return key;
 }
 
 int ClosedPort() {
@@ -125,19 +87,44 @@ void GovTest::TearDownTestSuite() {
 
 void GovTest::TearDown() {
   s_sim->ClearFaults();
+  m_tokenEnv.reset();
 }
 
 std::string GovTest::Url(const std::string& path) {
   return s_sim->BaseUrl() + path;
 }
 
+void GovTest::SetUp() {
+  ResetTokenEnvironment();
+}
+
+void GovTest::ResetTokenEnvironment(const fs::path& module) {
+  m_tokenEnv.reset();
+  fs::remove(m_dir / "spy.log");
+  setenv("PKCS11SPY", TestToken::SoftHsmModule().c_str(), 1);
+  setenv("PKCS11SPY_OUTPUT", (m_dir / "spy.log").c_str(), 1);
+  m_tokenEnv = std::make_unique<TokenEnvironment>(module);
+}
+
+int GovTest::TokenSignatures() const {
+  if (!fs::exists(m_dir / "spy.log")) return 0;
+  const std::string log = ReadFile(m_dir / "spy.log");
+  int count = 0;
+  for (size_t at = log.find(": C_Sign\n"); at != std::string::npos;
+       at = log.find(": C_Sign\n", at + 1)) {
+    ++count;
+  }
+  return count;
+}
+
 std::unique_ptr<TDFeSSL> GovTest::MakeFacade() {
   auto ssl = std::make_unique<TDFeSSL>();
+  ssl->SetTokenEnv(m_tokenEnv.get());
+  ssl->SetSSLCryptLib(TSSLCryptLib::cryWinCrypt);
   ssl->SetSSLHttpLib(TSSLHttpLib::httpWinHttp);
   ssl->SetTimeOut(10000);
-  const TokenCertificate& empresa = Token().Certificate("empresa");
-  ssl->SetSSLCryptClass(
-      std::make_unique<PemCryptClass>(*ssl, empresa.pem, ReadKey(empresa.keyPem)));
+  ssl->SetNumeroSerie(Token().Certificate("empresa").serial);
+  ssl->SetSenha(std::string(TestToken::kPin));
   return ssl;
 }
 

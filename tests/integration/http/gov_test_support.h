@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "dfe/platform/linux/token_environment.h"
 #include "dfe/raii/curl.h"
 #include "dfe/raii/openssl.h"
 #include "dfe/ssl/cert_context_int.h"
@@ -16,12 +17,10 @@
 
 namespace luvaro::test {
 
-// A crypto back-end holding one certificate and key from outside the store: a PEM pair of the
-// test token's fixtures, or a key made by the test.
+// A crypto back-end holding a certificate from outside the store, with the given key (or none).
 class PemCryptClass final : public TDFeSSLCryptClass {
  public:
-  PemCryptClass(TDFeSSL& owner, const std::filesystem::path& certificatePem, EvpPkeyPtr key,
-                std::shared_ptr<void> keepAlive = {});
+  PemCryptClass(TDFeSSL& owner, const std::filesystem::path& certificatePem, EvpPkeyPtr key);
 
   const CertContext* GetCertContextWinApi() override;
   void CarregarCertificado() override;
@@ -29,17 +28,8 @@ class PemCryptClass final : public TDFeSSLCryptClass {
   std::string ClassName() const override { return "PemCryptClass"; }
 
  private:
-  std::shared_ptr<void> m_keepAlive;  // before the context: outlives its key
   CertContext m_context;
 };
-
-// The private key of a PEM file.
-EvpPkeyPtr ReadKey(const std::filesystem::path& keyPem);
-
-// A key with the public half of `certificatePem` whose every signature fails, as a token key
-// does once its object is gone from the token. `keepAlive` holds what the key needs.
-EvpPkeyPtr FailingKey(const std::filesystem::path& certificatePem,
-                      std::shared_ptr<void>& keepAlive);
 
 // A loopback port nobody listens on.
 int ClosedPort();
@@ -48,23 +38,36 @@ int ClosedPort();
 std::string FailureOf(const std::function<void()>& call);
 
 // luvaro-sim's government role with the test token's CA and server certificate, one for the
-// whole test program; each test leaves it without faults.
+// whole test program; each test leaves it without faults. Each test has its own token
+// environment, reaching SoftHSM2 through OpenSC's logging module so that the token's
+// signatures can be counted.
 class GovTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite();
   static void TearDownTestSuite();
+  void SetUp() override;
   void TearDown() override;
 
   static SimProcess& Sim() { return *s_sim; }
   static TestToken& Token() { return TestToken::Shared(); }
   static std::string Url(const std::string& path = "servico/envio.svc");
 
-  // A facade set as the workers set it (WinHTTP back-end, a short time-out) whose client
-  // certificate is the token's "empresa" certificate with its key.
-  static std::unique_ptr<TDFeSSL> MakeFacade();
+  // A facade set as the workers set it (certificate store, WinHTTP back-end, a short
+  // time-out) whose client certificate is the token's "empresa" certificate, its key on the
+  // token, the PIN given as the password.
+  std::unique_ptr<TDFeSSL> MakeFacade();
+
+  // Makes the token environment again, on `module` (the logging module by default).
+  void ResetTokenEnvironment(const std::filesystem::path& module = TestToken::SpyModule());
+
+  // How many signatures the token made since the environment was made.
+  int TokenSignatures() const;
 
   // What the simulator recorded from the `first`-th request on (counting from 0).
   static std::vector<RecordedRequest> RequestsFrom(size_t first);
+
+  TempDir m_dir{"luvaro-http-test"};
+  std::unique_ptr<TokenEnvironment> m_tokenEnv;  // outlives the test's facades
 
  private:
   static inline std::unique_ptr<CurlGlobal> s_curl;

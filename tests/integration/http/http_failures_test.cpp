@@ -24,12 +24,6 @@ std::string WithPort(const std::string& url, int port) {
   return url.substr(0, colon + 1) + std::to_string(port) + url.substr(url.find('/', colon));
 }
 
-void SetKey(TDFeSSL& ssl, EvpPkeyPtr key, std::shared_ptr<void> keepAlive = {}) {
-  const TokenCertificate& empresa = TestToken::Shared().Certificate("empresa");
-  ssl.SetSSLCryptClass(
-      std::make_unique<PemCryptClass>(ssl, empresa.pem, std::move(key), std::move(keepAlive)));
-}
-
 TEST_F(GovTest, EachFailureNamesItsCodesTheUrlAndTheCause) {
   const FailureRow rows[] = {
       {"SOAP fault with status 500: the fault text is dropped", "body=soap-fault",
@@ -57,17 +51,11 @@ TEST_F(GovTest, EachFailureNamesItsCodesTheUrlAndTheCause) {
        "Falha ajustando WINHTTP_OPTION_SECURE_PROTOCOLS. Erro:Erro: 87 - SSL 3.0 não é oferecido "
        "pela biblioteca TLS deste sistema",
        false},
-      {"token key fails to sign", "",
+      {"certificate without its key", "",
        [](TDFeSSL& ssl, std::string&) {
-         std::shared_ptr<void> keepAlive;
-         auto key = FailingKey(TestToken::Shared().Certificate("empresa").pem, keepAlive);
-         SetKey(ssl, std::move(key), keepAlive);
+         ssl.SetSSLCryptClass(std::make_unique<PemCryptClass>(
+             ssl, TestToken::Shared().Certificate("empresa").pem, nullptr));
        },
-       12186, 0,
-       "Falha no Envio da Requisição.\r\nErro: 12186 - Falha ao obter a Chave Privada do "
-       "Certificado para comunicação segura",
-       false},
-      {"certificate without its key", "", [](TDFeSSL& ssl, std::string&) { SetKey(ssl, nullptr); },
        12185, 0,
        "Falha no Envio da Requisição.\r\nErro: 12185 - O contexto para o certificado de cliente "
        "SSL não tem uma chave privada associada a ele. O certificado de cliente pode ter sido "

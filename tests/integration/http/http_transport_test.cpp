@@ -115,6 +115,7 @@ TEST_F(GovTest, ARunSignsOneHandshakeAndReusesTheSessionAfterwards) {
     if (request.tls.at("resumed") == "no") fullHandshakes.insert(request.tls.at("connection"));
   }
   EXPECT_EQ(fullHandshakes.size(), 1u);
+  EXPECT_EQ(TokenSignatures(), 1);
 }
 
 }  // namespace
