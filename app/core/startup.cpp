@@ -108,8 +108,11 @@ void Startup::Instalar() {
   AtualizarStatus("Atualizando aplicativo...");
   try {
     const std::filesystem::path pasta = TUtil::GetAppPath();
+    const std::filesystem::path instalador = pasta / "Luvaro-install";
+    if (!std::filesystem::is_regular_file(instalador))
+      throw EDFeException("Instalador não encontrado: " + instalador.string());
     GravarArquivoParametros(pasta / "Luvaro.param", FArgs);
-    platform::StartDetached({"/bin/sh", (pasta / "Luvaro-install").string(), "/SILENT"},
+    platform::StartDetached({"/bin/sh", instalador.string(), "/SILENT"},
                             {{"LUVARO_PID", std::to_string(platform::CurrentProcessId())}});
     // The installer ends this program (termination signal) once it is ready.
   } catch (const std::exception& e) {

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QGuiApplication>
+#include <QMetaObject>
 
 #include "app/qt/certificate_dialog.h"
 #include "app/qt/main_window.h"
@@ -21,6 +22,18 @@ class ArrowCursor {
 };
 
 }  // namespace
+
+void AttachToEventLoop(MainThreadQueue& queue, QObject& wakeTarget) {
+  queue.SetWakeUp([&queue, &wakeTarget] {
+    QMetaObject::invokeMethod(
+        &wakeTarget, [&queue] { queue.RunPending(); }, Qt::QueuedConnection);
+  });
+  // exit(), not quit(): quit() first asks every window to close, and the main window refuses.
+  queue.SetTerminateHook([] {
+    QMetaObject::invokeMethod(
+        qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
+  });
+}
 
 QtFront::QtFront(MainThreadQueue& queue, TfrmPrincipal& window)
     : m_queue(queue), m_window(window) {}

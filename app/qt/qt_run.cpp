@@ -2,7 +2,6 @@
 // Qt event loop, the main window and the start-up.
 
 #include <QApplication>
-#include <QMetaObject>
 #include <QObject>
 #include <utility>
 
@@ -22,12 +21,7 @@ int RunGuiFront(int& argc, char** argv, std::vector<std::string> args, UpdateSte
 
   MainThreadQueue queue;
   QObject wakeTarget;  // lives on the GUI thread; queued calls run there
-  queue.SetWakeUp([&queue, &wakeTarget] {
-    QMetaObject::invokeMethod(
-        &wakeTarget, [&queue] { queue.RunPending(); }, Qt::QueuedConnection);
-  });
-  queue.SetTerminateHook(
-      [] { QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection); });
+  AttachToEventLoop(queue, wakeTarget);
 
   Startup* startupRef = nullptr;
   TfrmPrincipal window([&startupRef] {

@@ -1,0 +1,197 @@
+// The executable from the outside: command lines, exit codes, standard error, log and
+// parameter files, and two instances side by side.
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "tests/support/process.h"
+#include "tests/support/temp_dir.h"
+
+namespace fs = std::filesystem;
+
+namespace luvaro::test {
+namespace {
+
+const fs::path kExe = LUVARO_EXE;
+const fs::path kHost = LUVARO_HOST_EXE;
+
+class ShellE2E : public ::testing::Test {
+ protected:
+  ProcessResult Run(const fs::path& exe, std::vector<std::string> args,
+                    std::map<std::string, std::string> env = {}) {
+    ProcessOptions options;
+    options.args = std::move(args);
+    options.env = std::move(env);
+    options.env["LUVARO_HEADLESS"] = "1";
+    options.env["LUVARO_HOME"] = home.path().string();
+    return RunProcess(exe, options);
+  }
+
+  std::string Logs() const {
+    std::string all;
+    if (fs::is_directory(home / "Logs"))
+      for (const auto& entry : fs::directory_iterator(home / "Logs")) all += ReadFile(entry);
+    return all;
+  }
+
+  TempDir home{"luvaro-e2e-shell"};
+};
+
+const std::string kInicio = "Iniciando...\n";
+const std::string kSetando = "Setando os parametros...\n";
+const std::string kErroParam = "Erro: Erro na leitura dos parâmetros.\n\nERRO: ";
+
+TEST_F(ShellE2E, BadCommandLinesEndWithTheirMessageAndExitCodeOne) {
+  const std::string longText(100000, 'x');  // near the system's limit for one argument
+  struct Case {
+    const char* name;
+    std::vector<std::string> args;
+    std::string expectedErr;
+  } cases[] = {
+      {"no arguments", {}, kInicio + "Erro: Versão Orvane não informada.\n"},
+      {"empty version", {"", "0"}, kInicio + "Erro: Versão Orvane não informada.\n"},
+      {"process 3",
+       {"4.0.01-180629", "3"},
+       kInicio + kSetando + kErroParam + "Processo inválido.\n"},
+      {"process not numeric",
+       {"4.0.01-180629", "\xff\xfe"},
+       kInicio + kSetando + kErroParam + "'\xff\xfe' não é um valor inteiro válido\n"},
+      {"url", {"v", "0", ""}, kInicio + kSetando + kErroParam + "URL Orvane.\n"},
+      {"group",
+       {"v", "0", "u/", "4", "0", "k"},
+       kInicio + kSetando + kErroParam + "Grupo eSocial inválido.\n"},
+      {"environment",
+       {"v", "2", "u/", "", "-1", "k"},
+       kInicio + kSetando + kErroParam + "Ambiente eSocial inválido.\n"},
+      {"key",
+       {"v", "1", "u/", "123", "0"},
+       kInicio + kSetando + kErroParam + "EmpresaKey não informada.\n"},
+      {"protocol",
+       {"v", "1", "u/", "", "0", "k"},
+       kInicio + kSetando + kErroParam + "Protocolo Envio não informado.\n"},
+      {"project type in another case",
+       {"v", "0", "u/", "1", "0", "k", "ESocial"},
+       kInicio + kSetando + kErroParam + "Tipo de projeto inválido: ESocial\n"},
+      {"very long project type",
+       {"v", "0", "u/", "1", "0", "k", longText},
+       kInicio + kSetando + kErroParam + "Tipo de projeto inválido: " + longText + "\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const ProcessResult r = Run(kExe, c.args);
+    EXPECT_FALSE(r.timedOut);
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err, c.expectedErr);
+    EXPECT_EQ(r.out, "");
+  }
+}
+
+// No worker exists yet for the project types; each one ends as a parameter error.
+TEST_F(ShellE2E, ProjectTypesWithoutWorkerAreRefused) {
+  for (const char* tipo : {"", "esocial", "reinf", "esocialbx"}) {
+    SCOPED_TRACE(tipo);
+    const ProcessResult r = Run(kExe, {"4.0.01-180629", "0", "http://erp/", "1", "0", "k", tipo});
+    EXPECT_EQ(r.exitCode, 1);
+    const std::string shown = *tipo ? tipo : "esocial";
+    EXPECT_EQ(r.err, kInicio + kSetando + kErroParam + "Tipo de projeto inválido: " + shown + "\n");
+  }
+}
+
+TEST_F(ShellE2E, ParameterLineIsLoggedWhenTheLogsFolderExists) {
+  Run(kExe, {"4.0.01-180629", "3"});
+  EXPECT_FALSE(fs::exists(home / "Logs"));  // never created by the program
+
+  fs::create_directory(home / "Logs");
+  Run(kExe, {"4.0.01-180629", "3"});
+  const std::string expected =
+      " - Inicio Applicação com os parametros: " + fs::canonical(kExe).string() +
+      "  4.0.01-180629  3" + std::string(12, ' ') + "\r\n";
+  const std::string log = Logs();
+  EXPECT_NE(log.find(expected), std::string::npos) << log;
+  EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 1);
+}
+
+TEST_F(ShellE2E, WorkerSeamEndsTheRunWithTheWorkersExitCode) {
+  struct Case {
+    const char* tipo;
+    int exitCode;
+    std::string err;
+  } cases[] = {
+      {"imediato", 0, kInicio + kSetando + "Trabalhando...\n"},
+      {"semcertificado", 2, kInicio + kSetando},
+      {"falha", 1, kInicio + kSetando + "Erro: Falha de teste.\n"},
+      {"excecao", 1, kInicio + kSetando},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.tipo);
+    const ProcessResult r = Run(kHost, {"v", "0", "http://erp/", "1", "0", "k", c.tipo});
+    EXPECT_FALSE(r.timedOut);
+    EXPECT_EQ(r.signal, 0);
+    EXPECT_EQ(r.exitCode, c.exitCode);
+    EXPECT_EQ(r.err, c.err);
+    EXPECT_EQ(r.out, "");  // the stop flag unwound the failing job
+  }
+}
+
+TEST_F(ShellE2E, UpdateStopEndsWithExitCodeOne) {
+  const ProcessResult r = Run(kHost, {"v", "0", "http://erp/", "1", "0", "k", "imediato"},
+                              {{"LUVARO_TESTE_ATUALIZACAO", "parar"}});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(r.err, kInicio + "Verificando atualização...\n");
+}
+
+// The installer gets the parameter file and /SILENT, and ends the waiting program.
+TEST_F(ShellE2E, UpdateInstallWritesParameterFileAndStartsTheInstaller) {
+  WriteFile(home / "Luvaro-install",
+            "printf '%s\\n' \"$@\" > \"$(dirname \"$0\")/argumentos.txt\"\n"
+            "echo \"$LUVARO_PID\" > \"$(dirname \"$0\")/pid.txt\"\n"
+            "kill -TERM \"$LUVARO_PID\"\n");
+  const std::vector<std::string> args{"4.0.01-180629",    "1",    "http://erp/", "1.2.3", "0",
+                                      "chave com espaço", "reinf"};
+  const ProcessResult r = Run(kHost, args, {{"LUVARO_TESTE_ATUALIZACAO", "instalar"}});
+  EXPECT_FALSE(r.timedOut);
+  EXPECT_EQ(r.signal, 0);
+  EXPECT_EQ(r.exitCode, 0);  // the current exit code when the installer ended the program
+  EXPECT_EQ(r.err, kInicio + "Verificando atualização...\nAtualizando aplicativo...\n");
+
+  std::string param = fs::canonical(kHost).string() + "\r\n";
+  for (const std::string& a : args) param += a + "\r\n";
+  EXPECT_EQ(ReadFile(home / "Luvaro.param"), param);
+  EXPECT_EQ(ReadFile(home / "argumentos.txt"), "/SILENT\n");
+  EXPECT_NE(std::stoi(ReadFile(home / "pid.txt")), 0);
+}
+
+// The end of one run ends that process only, never another instance of the program.
+TEST_F(ShellE2E, EndOfOneInstanceNeverEndsAnother) {
+  const fs::path fifo = home / "espera.fifo";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  ProcessOptions options;
+  options.args = {"v", "1", "http://erp/", fifo.string(), "0", "k", "espera"};
+  options.env = {{"LUVARO_HEADLESS", "1"}, {"LUVARO_HOME", home.path().string()}};
+  BackgroundProcess first(kHost, options);
+  ASSERT_EQ(first.ReadLine(), "pronto");
+
+  // A second instance of the same executable runs to its end meanwhile.
+  const ProcessResult second = Run(kHost, {"v", "0", "http://erp/", "1", "0", "k", "imediato"});
+  EXPECT_EQ(second.exitCode, 0);
+  const ProcessResult third = Run(kExe, {"v", "3"});  // and the real program, after an error
+  EXPECT_EQ(third.exitCode, 1);
+
+  // The first one still waits on its FIFO: opening it for writing finds the reader.
+  const int fd = open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
+  ASSERT_GE(fd, 0) << "the first instance is gone: " << std::strerror(errno);
+  close(fd);
+  EXPECT_EQ(first.ReadLine(), "fim");
+  const ProcessResult end = first.Wait();
+  EXPECT_EQ(end.signal, 0);
+  EXPECT_EQ(end.exitCode, 0);
+}
+
+}  // namespace
+}  // namespace luvaro::test
