@@ -1,0 +1,11 @@
+// Test programs of the XML signature back-end start as the program does: libxml2's
+// process-wide set-up first, then everything else.
+#include <gtest/gtest.h>
+
+#include "dfe/ssl/libxml2_global.h"
+
+int main(int argc, char** argv) {
+  const luvaro::LibXml2Global libxml2;
+  testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
