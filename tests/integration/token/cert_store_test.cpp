@@ -130,6 +130,15 @@ TEST_F(CertStoreTest, WithoutTokenEnvironmentTheStoreCannotOpen) {
             "TDFeWinCrypt. Erro ao abrir StoreName: My Location: 2 (");
 }
 
+TEST_F(CertStoreTest, ModuleThatCannotBeLoaded) {
+  UseModule("/nao/existe/modulo.so");
+  const std::string failure = FailureOf([&] { ssl->LerCertificadosStore(); });
+  EXPECT_EQ(failure.substr(0, 96),
+            "TDFeWinCrypt. Erro ao abrir StoreName: My Location: 2 (Falha ao carregar o módulo "
+            "PKCS#11 /nao/");
+  EXPECT_FALSE(store().StoreAberta());
+}
+
 TEST_F(CertStoreTest, ChooserShowsTheStoreAndLoadsTheChoice) {
   front.choice = token().Certificate("san").serial;
   EXPECT_EQ(ssl->SelecionarCertificado(), token().Certificate("san").serial);
