@@ -198,10 +198,18 @@ TEST_F(EsocialRoleTest, LotOverTlsIsReceivedQueriedAndRecorded) {
   EXPECT_EQ(verified.exitCode, 0) << verified.err;
 }
 
-TEST_F(EsocialRoleTest, WrongActionGetsTheFaultOverTls) {
-  const Reply reply = Post(m_base + std::string(kPathEnviar), kConsultar, "<x/>");
-  EXPECT_EQ(reply.status, 500);
-  EXPECT_NE(reply.body.find("a:ActionNotSupported"), std::string::npos) << reply.body;
+TEST_F(EsocialRoleTest, EveryServicePathAnswersAndRefusesAnotherServicesAction) {
+  for (std::string_view path :
+       {kPathEnviar, kPathConsultar,
+        std::string_view("servicos/empregador/dwlcirurgico/WsConsultarIdentificadoresEventos.svc"),
+        std::string_view("servicos/empregador/dwlcirurgico/WsSolicitarDownloadEventos.svc")}) {
+    SCOPED_TRACE(path);
+    const std::string_view action = path == kPathEnviar ? kConsultar : kEnviar;
+    const Reply reply = Post(m_base + std::string(path), action, "<x/>");
+    EXPECT_EQ(reply.status, 500);
+    EXPECT_NE(reply.body.find("a:ActionNotSupported"), std::string::npos) << reply.body;
+  }
+  EXPECT_EQ(Post(m_base + "servicos/outro.svc", kEnviar, "<x/>").status, 404);
 }
 
 TEST(EsocialRoleOptionsTest, MissingOrWrongOptionsEndWithUsageError) {
