@@ -14,7 +14,7 @@ add_library(luvaro_sim_esocial STATIC
   ${CMAKE_CURRENT_LIST_DIR}/esocial_download.cpp)
 target_include_directories(luvaro_sim_esocial PUBLIC "${PROJECT_SOURCE_DIR}")
 target_link_libraries(luvaro_sim_esocial
-  PUBLIC LibXml2::LibXml2 PkgConfig::XMLSEC1_OPENSSL OpenSSL::Crypto Threads::Threads)
+  PUBLIC luvaro_dfe_xml LibXml2::LibXml2 PkgConfig::XMLSEC1_OPENSSL OpenSSL::Crypto Threads::Threads)
 
 # The role inside luvaro-sim (this file is included after the executable is defined).
 target_sources(luvaro-sim PRIVATE ${CMAKE_CURRENT_LIST_DIR}/esocial_role.cpp)

@@ -116,8 +116,8 @@ HttpReply SoapFault(int status, std::string_view faultCode, std::string_view fau
   } else {
     xml.Open("faultcode", {{"xmlns:a", std::string(faultCodeNamespace)}});
   }
-  xml.Raw(EscapeXml(faultCode, false)).Close();
-  xml.Open("faultstring", {{"xml:lang", "pt-BR"}}).Raw(EscapeXml(text, false));
+  xml.Raw(EscaparTextoXML(faultCode)).Close();
+  xml.Open("faultstring", {{"xml:lang", "pt-BR"}}).Raw(EscaparTextoXML(text));
   return HttpReply{status, "text/xml; charset=utf-8", xml.Take()};
 }
 

@@ -8,9 +8,9 @@
 #include <utility>
 #include <vector>
 
-namespace luvaro::sim {
+#include "dfe/xml/texto_xml.h"
 
-std::string EscapeXml(std::string_view text, bool attribute);
+namespace luvaro::sim {
 
 class XmlText {
  public:
@@ -23,7 +23,7 @@ class XmlText {
       m_out += ' ';
       m_out += key;
       m_out += "=\"";
-      m_out += EscapeXml(value, true);
+      m_out += EscaparTextoXML(value);
       m_out += '"';
     }
     m_out += '>';
@@ -34,7 +34,7 @@ class XmlText {
     m_out += '<';
     m_out += name;
     m_out += '>';
-    m_out += EscapeXml(text, false);
+    m_out += EscaparTextoXML(text);
     m_out += "</";
     m_out += name;
     m_out += '>';
@@ -64,32 +64,5 @@ class XmlText {
   std::string m_out;
   std::vector<std::string> m_open;
 };
-
-inline std::string EscapeXml(std::string_view text, bool attribute) {
-  std::string out;
-  out.reserve(text.size());
-  for (char c : text) {
-    switch (c) {
-      case '&':
-        out += "&amp;";
-        break;
-      case '<':
-        out += "&lt;";
-        break;
-      case '>':
-        out += "&gt;";
-        break;
-      case '"':
-        if (attribute) {
-          out += "&quot;";
-          break;
-        }
-        [[fallthrough]];
-      default:
-        out += c;
-    }
-  }
-  return out;
-}
 
 }  // namespace luvaro::sim

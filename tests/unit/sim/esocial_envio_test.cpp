@@ -183,7 +183,7 @@ TEST_F(EsocialEnvioTest, EachEventIsJudgedOnItsOwn) {
   }
 }
 
-TEST_F(EsocialEnvioTest, RefusedLotsGetTheReceptionErrorCodes) {
+TEST_F(EsocialEnvioTest, RefusedLotsAndQueriesGetTheirErrorCodes) {
   const std::string evento = Signed(Fixture("s1200-remuneracao.xml"));
   std::vector<std::pair<std::string, std::string>> muitos;
   for (int i = 0; i < 51; ++i) muitos.emplace_back("ID" + std::to_string(1000 + i), "<x/>");
@@ -193,80 +193,61 @@ TEST_F(EsocialEnvioTest, RefusedLotsGetTheReceptionErrorCodes) {
     lote.erase(from, lote.find("</ideTransmissor>") + 17 - from);
     return lote;
   }();
-  struct Case {
-    std::string name;
-    std::string envelope;
-    std::string cdResposta;
-  };
-  const Case cases[] = {
-      {"lote sem eventos", EnvelopeEnvio(Lote({})), "405"},
-      {"parâmetro vazio", EnvelopeEnvio(""), "405"},
-      {"operação de outro nome",
-       "<soap:Envelope xmlns:soap=\"http://schemas.xmlsoap.org/soap/envelope/\"><soap:Body>"
-       "<Outra><loteEventos>" +
-           Lote({{std::string(kIdS1200), evento}}) +
-           "</loteEventos></Outra></soap:Body></soap:Envelope>",
-       "405"},
-      {"versão antiga do lote",
-       EnvelopeEnvio(Lote({{std::string(kIdS1200), evento}},
-                          "http://www.esocial.gov.br/schema/lote/eventos/envio/v1_1_0")),
-       "403"},
-      {"documento que não é lote",
-       EnvelopeEnvio("<eSocial xmlns=\"http://www.esocial.gov.br/schema/lote/eventos/envio/"
-                     "consulta/retornoProcessamento/v1_0_0\"/>"),
-       "402"},
-      {"lote fora do schema", EnvelopeEnvio(semTransmissor), "402"},
-      {"mais de 50 eventos", EnvelopeEnvio(Lote(muitos)), "401"},
-  };
-  EsocialService service(Config());
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    const HttpReply reply = service.Handle(PostEnvio(c.envelope));
-    EXPECT_EQ(reply.status, 200);
-    XmlDoc doc = ResultDocument(reply);
-    ASSERT_TRUE(doc);
-    EXPECT_EQ(SchemaErrors(doc.get(), "RetornoEnvioLoteEventos-v1_1_0.xsd"), "");
-    xmlNode* root = xmlDocGetRootElement(doc.get());
-    EXPECT_EQ(FindText(root, "cdResposta"), c.cdResposta);
-    EXPECT_FALSE(FindAll(root, "ocorrencia").empty());
-    EXPECT_EQ(FindElement(root, "dadosRecepcaoLote"), nullptr);
-  }
-}
-
-TEST_F(EsocialEnvioTest, BadQueriesGetTheQueryErrorCodes) {
   const std::string ns =
       "http://www.esocial.gov.br/schema/lote/eventos/envio/consulta/retornoProcessamento/";
+  const std::string envio = "RetornoEnvioLoteEventos-v1_1_0.xsd";
+  const std::string consulta = "RetornoProcessamentoLote-v1_3_0.xsd";
   struct Case {
     std::string name;
-    std::string envelope;
+    HttpRequest request;
+    std::string schema;  // of the reply
     std::string cdResposta;
   };
   const Case cases[] = {
-      {"protocolo desconhecido", EnvelopeConsulta("1.2.202405.0000000000000000999"), "501"},
-      {"protocolo vazio", EnvelopeConsulta("  "), "505"},
-      {"sem consulta", EnvelopeConsultaDoc(""), "505"},
+      {"lote sem eventos", PostEnvio(EnvelopeEnvio(Lote({}))), envio, "405"},
+      {"parâmetro vazio", PostEnvio(EnvelopeEnvio("")), envio, "405"},
+      {"operação de outro nome",
+       PostEnvio("<soap:Envelope xmlns:soap=\"http://schemas.xmlsoap.org/soap/envelope/\">"
+                 "<soap:Body><Outra><loteEventos>" +
+                 Lote({{std::string(kIdS1200), evento}}) +
+                 "</loteEventos></Outra></soap:Body></soap:Envelope>"),
+       envio, "405"},
+      {"versão antiga do lote",
+       PostEnvio(EnvelopeEnvio(Lote({{std::string(kIdS1200), evento}},
+                                    "http://www.esocial.gov.br/schema/lote/eventos/envio/v1_1_0"))),
+       envio, "403"},
+      {"documento que não é lote",
+       PostEnvio(EnvelopeEnvio("<eSocial xmlns=\"" + ns + "v1_0_0\"/>")), envio, "402"},
+      {"lote fora do schema", PostEnvio(EnvelopeEnvio(semTransmissor)), envio, "402"},
+      {"mais de 50 eventos", PostEnvio(EnvelopeEnvio(Lote(muitos))), envio, "401"},
+      {"protocolo desconhecido", PostConsulta(EnvelopeConsulta("1.2.202405.0000000000000000999")),
+       consulta, "501"},
+      {"protocolo vazio", PostConsulta(EnvelopeConsulta("  ")), consulta, "505"},
+      {"sem consulta", PostConsulta(EnvelopeConsultaDoc("")), consulta, "505"},
       {"versão da consulta",
-       EnvelopeConsultaDoc("<eSocial xmlns=\"" + ns +
-                           "v1_0_1\"><consultaLoteEventos>"
-                           "<protocoloEnvio>1</protocoloEnvio></consultaLoteEventos></eSocial>"),
-       "503"},
+       PostConsulta(EnvelopeConsultaDoc("<eSocial xmlns=\"" + ns +
+                                        "v1_0_1\"><consultaLoteEventos><protocoloEnvio>1"
+                                        "</protocoloEnvio></consultaLoteEventos></eSocial>")),
+       consulta, "503"},
       {"consulta fora do schema",
-       EnvelopeConsultaDoc("<eSocial xmlns=\"" + ns +
-                           "v1_0_0\"><consultaLoteEventos>"
-                           "<protocolo>1</protocolo></consultaLoteEventos></eSocial>"),
-       "502"},
+       PostConsulta(EnvelopeConsultaDoc("<eSocial xmlns=\"" + ns +
+                                        "v1_0_0\"><consultaLoteEventos><protocolo>1</protocolo>"
+                                        "</consultaLoteEventos></eSocial>")),
+       consulta, "502"},
   };
   EsocialService service(Config());
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    const HttpReply reply = service.Handle(PostConsulta(c.envelope));
+    const HttpReply reply = service.Handle(c.request);
     EXPECT_EQ(reply.status, 200);
     XmlDoc doc = ResultDocument(reply);
     ASSERT_TRUE(doc);
-    EXPECT_EQ(SchemaErrors(doc.get(), "RetornoProcessamentoLote-v1_3_0.xsd"), "");
+    EXPECT_EQ(SchemaErrors(doc.get(), c.schema), "");
     xmlNode* root = xmlDocGetRootElement(doc.get());
     EXPECT_EQ(FindText(root, "cdResposta"), c.cdResposta);
     EXPECT_FALSE(FindAll(root, "ocorrencia").empty());
+    // Nothing was received or processed: no reception data, no event results.
+    EXPECT_EQ(FindElement(root, "dadosRecepcaoLote"), nullptr);
     EXPECT_EQ(FindElement(root, "retornoEventos"), nullptr);
   }
 }
