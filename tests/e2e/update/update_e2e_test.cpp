@@ -1,0 +1,287 @@
+// The update check of the real executable in headless mode, against luvaro-sim's update role:
+// each way a run can go on, stop or install, told on standard error, in the exit code, the
+// files of the application folder and what the server received.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <optional>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "tests/support/process.h"
+#include "tests/support/sim_process.h"
+#include "tests/support/temp_dir.h"
+
+namespace fs = std::filesystem;
+
+namespace luvaro::test {
+namespace {
+
+const fs::path kExe = LUVARO_EXE;
+const fs::path kSim = LUVARO_SIM_PATH;
+
+const std::string kInicio = "Iniciando...\nVerificando atualização...\n";
+// The job step: the command line is read and names a project type that has no worker.
+const std::string kJob =
+    "Setando os parametros...\n"
+    "Erro: Erro na leitura dos parâmetros.\n\nERRO: Tipo de projeto inválido: nenhum\n";
+const std::string kErroConsulta = "Erro: Erro ao consultar versao Atualização.\n\nERRO: ";
+const std::string kAviso =
+    "Atenção: ATENÇÃO!!\n\n"
+    "Atualização disponível, alguns anti-vírus estão bloqueando a atualização por engano.\n"
+    "Por favor DESABILITE o anti-virus antes de continuar.\n";
+
+std::vector<std::string> JobArgs(const std::string& versaoOrvane) {
+  return {versaoOrvane, "0", "http://127.0.0.1:9/", "1", "0", "chave", "nenhum"};
+}
+
+// An installer that records how it was started, then ends the waiting program as a real one
+// does once it is ready.
+const std::string kInstalador =
+    "pasta=$(dirname \"$0\")\n"
+    "printf '%s\\n' \"$@\" > \"$pasta/argumentos.txt\"\n"
+    "echo \"$LUVARO_PID\" > \"$pasta/pid.txt\"\n"
+    "kill -TERM \"$LUVARO_PID\"\n";
+
+// An installer left by an earlier run; it must never be started again.
+const std::string kInstaladorAntigo = "touch \"$(dirname \"$0\")/antigo-iniciado.txt\"\n";
+
+// The percentages of the "Baixando atualização N% ..." lines, in order.
+std::vector<int> ProgressOf(const std::string& err) {
+  static const std::regex line("^Baixando atualização ([0-9]+)% \\.\\.\\.$");
+  std::vector<int> values;
+  std::size_t start = 0;
+  while (start < err.size()) {
+    std::size_t end = err.find('\n', start);
+    if (end == std::string::npos) end = err.size();
+    std::smatch m;
+    const std::string text = err.substr(start, end - start);
+    if (std::regex_match(text, m, line)) values.push_back(std::stoi(m[1]));
+    start = end + 1;
+  }
+  return values;
+}
+
+std::vector<std::string> Files(const fs::path& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(folder))
+    if (entry.is_regular_file()) names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+class UpdateE2E : public ::testing::Test {
+ protected:
+  UpdateE2E() { fs::create_directory(home / "Logs"); }
+
+  ProcessOptions Options(std::vector<std::string> args, std::optional<std::string> server) const {
+    ProcessOptions options;
+    options.args = std::move(args);
+    options.env["LUVARO_HEADLESS"] = "1";
+    options.env["LUVARO_HOME"] = home.path().string();
+    if (server)
+      options.env["LUVARO_ATUALIZACAO_URL"] = *server;
+    else
+      options.unsetEnv.push_back("LUVARO_ATUALIZACAO_URL");
+    return options;
+  }
+
+  ProcessResult Run(std::vector<std::string> args, std::optional<std::string> server) const {
+    return RunProcess(kExe, Options(std::move(args), std::move(server)));
+  }
+
+  std::string Logs() const {
+    std::string all;
+    for (const auto& entry : fs::directory_iterator(home / "Logs")) all += ReadFile(entry);
+    return all;
+  }
+
+  std::vector<std::string> Endpoints(const SimProcess& sim) const {
+    std::vector<std::string> endpoints;
+    for (const RecordedRequest& r : sim.Requests()) endpoints.push_back(r.endpoint);
+    return endpoints;
+  }
+
+  TempDir home{"luvaro-e2e-update"};
+};
+
+TEST_F(UpdateE2E, OutcomesWithoutDownload) {
+  const std::string versaoOk = "4.0.01-180629";
+  struct Case {
+    const char* name;
+    std::vector<std::string> simArgs;
+    std::string faults;
+    std::string versaoInstalada;
+    std::string expectedErr;
+  } cases[] = {
+      {"no update: the job runs", {}, "", versaoOk, kInicio + kJob},
+      {"ERP one below the minimum, even with no update",
+       {},
+       "",
+       "4.0.01-180628",
+       kInicio +
+           "Erro: O Luvaro está disponível somente a partir da versao 4.0.01-180629 do Orvane.\n"
+           "Por favor, efetue e atualização do Orvane para utilizá-lo.\n"
+           "Operação cancelada!\n"},
+      {"new version needing a newer ERP",
+       {"--versao", "1.15", "--versao-orvane", "4.0.02-190101"},
+       "",
+       versaoOk,
+       kInicio +
+           "Erro: Existe uma nova versão do Luvaro,  porém é necessário atualizar o Orvane para "
+           "utilizá-la. \nPor favor efetue a atualização do Orvane no servidor.\n"
+           "Operação cancelada!\n"},
+      {"installed ERP version without digits: no message, the job runs",
+       {"--versao", "1.15"},
+       "",
+       "sem-numero",
+       kInicio + kJob},
+      {"malformed JSON: the job runs",
+       {},
+       "body=not-json",
+       versaoOk,
+       kInicio + kErroConsulta + "A resposta do servidor de atualização não é um JSON válido.\n" +
+           kJob},
+      {"missing separator: the job runs",
+       {"--versao", "1.15"},
+       "body=no-separator",
+       versaoOk,
+       kInicio + kErroConsulta +
+           "O membro \"informacaoComplementar\" não traz a versão do Orvane e o endereço do "
+           "instalador separados por \";\".\n" +
+           kJob},
+      {"server error: the job runs",
+       {},
+       "status=500",
+       versaoOk,
+       kInicio + kErroConsulta + "500 - Internal Server Error\n" + kJob},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    SimProcess sim(kSim, "update", c.simArgs);
+    sim.SetFaults(c.faults);
+    const ProcessResult r = Run(JobArgs(c.versaoInstalada), sim.BaseUrl());
+    EXPECT_FALSE(r.timedOut);
+    EXPECT_EQ(r.exitCode, 1);  // the stop, or the job's parameter error
+    EXPECT_EQ(r.err, c.expectedErr);
+    EXPECT_EQ(Endpoints(sim), std::vector<std::string>{"versao"});
+    EXPECT_EQ(Files(home.path()), std::vector<std::string>{});  // no installer, no Luvaro.param
+  }
+}
+
+TEST_F(UpdateE2E, UnreachableServerIsReportedAndTheJobRuns) {
+  std::string gone;
+  {
+    SimProcess stopped(kSim, "update", {});
+    gone = stopped.BaseUrl();
+  }  // nobody listens there any longer
+  struct Case {
+    const char* name;
+    std::optional<std::string> server;  // none: the built-in server, out of reach here
+  } cases[] = {{"loopback port without a server", gone}, {"built-in server", std::nullopt}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const ProcessResult r = Run(JobArgs("4.0.01-180629"), c.server);
+    EXPECT_FALSE(r.timedOut);
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.starts_with(kInicio + kErroConsulta)) << r.err;
+    EXPECT_TRUE(r.err.ends_with(kJob)) << r.err;
+  }
+}
+
+TEST_F(UpdateE2E, UpdateAvailableDownloadsAndStartsTheInstaller) {
+  WriteFile(home / "fonte" / "Luvaro-install", kInstalador + std::string(64 * 1024, '#') + "\n");
+  struct Case {
+    const char* name;
+    std::string faults;
+    bool sizeAnnounced;
+  } cases[] = {
+      {"size announced", "body=slow\nonly=instalador", true},
+      {"no size announced", "body=slow-no-length\nonly=instalador", false},
+  };
+  const std::vector<std::string> args{
+      "4.0.01-180629", "1", "http://127.0.0.1:9/", "1.2.3", "0", "chave com espaço", "nenhum"};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    for (const char* name : {"Luvaro.param", "argumentos.txt", "pid.txt"}) fs::remove(home / name);
+    WriteFile(home / "Luvaro-install", kInstaladorAntigo);
+    SimProcess sim(
+        kSim, "update",
+        {"--versao", "1.15", "--instalador", (home / "fonte" / "Luvaro-install").string()});
+    sim.SetFaults(c.faults);
+
+    BackgroundProcess luvaro(kExe, Options(args, sim.BaseUrl()));
+    const int pid = luvaro.pid();
+    const ProcessResult r = luvaro.Wait();
+    EXPECT_FALSE(r.timedOut);
+    EXPECT_EQ(r.signal, 0);
+    EXPECT_EQ(r.exitCode, 0);  // the exit code when the installer ended the program
+
+    EXPECT_TRUE(r.err.starts_with(kInicio + kAviso + "Baixando atualização 0% ...\n")) << r.err;
+    EXPECT_TRUE(r.err.ends_with("Baixando atualização 100% ...\nAtualizando aplicativo...\n"))
+        << r.err;
+    const std::vector<int> progress = ProgressOf(r.err);
+    EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
+    if (c.sizeAnnounced) {
+      EXPECT_TRUE(
+          std::any_of(progress.begin(), progress.end(), [](int p) { return p > 0 && p < 100; }));
+    } else {
+      EXPECT_TRUE(std::all_of(progress.begin(), progress.end() - 1, [](int p) { return p == 0; }));
+    }
+
+    std::string param = fs::canonical(kExe).string() + "\r\n";
+    for (const std::string& a : args) param += a + "\r\n";
+    EXPECT_EQ(ReadFile(home / "Luvaro.param"), param);
+    EXPECT_EQ(ReadFile(home / "Luvaro-install"), ReadFile(home / "fonte" / "Luvaro-install"));
+    EXPECT_EQ(ReadFile(home / "argumentos.txt"), "/SILENT\n");
+    EXPECT_EQ(ReadFile(home / "pid.txt"), std::to_string(pid) + "\n");
+    EXPECT_FALSE(fs::exists(home / "antigo-iniciado.txt"));
+    EXPECT_EQ(Endpoints(sim), (std::vector<std::string>{"versao", "instalador"}));
+    EXPECT_NE(
+        Logs().find(" - Atualização baixada de " + sim.BaseUrl() + "instalador/Luvaro-install\r\n"),
+        std::string::npos)
+        << Logs();
+  }
+}
+
+TEST_F(UpdateE2E, FailedDownloadStartsNothingAndTheJobRuns) {
+  WriteFile(home / "fonte" / "Luvaro-install", kInstalador + std::string(64 * 1024, '#') + "\n");
+  struct Case {
+    const char* name;
+    std::string faults;
+    std::string expectedLog;  // part of the log's line
+  } cases[] = {
+      {"cut short with size announced", "close-mid-reply\nonly=instalador", "transfer closed"},
+      {"cut short without size", "body=chunked-cut-short\nonly=instalador", ""},
+      {"installer missing", "status=404\nonly=instalador", "O servidor respondeu 404 - Not Found."},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    WriteFile(home / "Luvaro-install", kInstaladorAntigo);
+    SimProcess sim(
+        kSim, "update",
+        {"--versao", "1.15", "--instalador", (home / "fonte" / "Luvaro-install").string()});
+    sim.SetFaults(c.faults);
+    const ProcessResult r = Run(JobArgs("4.0.01-180629"), sim.BaseUrl());
+    EXPECT_FALSE(r.timedOut);
+    EXPECT_EQ(r.exitCode, 1);  // the job's parameter error
+    EXPECT_TRUE(r.err.starts_with(kInicio + kAviso + "Baixando atualização 0% ...\n")) << r.err;
+    EXPECT_TRUE(r.err.ends_with("% ...\n" + kJob)) << r.err;
+    EXPECT_EQ(r.err.find("100% ..."), std::string::npos) << r.err;
+
+    // Neither the partial download nor the earlier installer is left, and nothing was started.
+    EXPECT_EQ(Files(home.path()), std::vector<std::string>{});
+    const std::string log = Logs();
+    const std::string line = " - Atualização não instalada: falha ao baixar o instalador de " +
+                             sim.BaseUrl() + "instalador/Luvaro-install: ";
+    EXPECT_NE(log.find(line), std::string::npos) << log;
+    EXPECT_NE(log.find(c.expectedLog, log.find(line)), std::string::npos) << log;
+    EXPECT_EQ(Endpoints(sim), (std::vector<std::string>{"versao", "instalador"}));
+  }
+}
+
+}  // namespace
+}  // namespace luvaro::test
