@@ -16,6 +16,7 @@
 #include <libxml/xmlerror.h>
 
 #include "dfe/raii/libxml2.h"
+#include "dfe/ssl/libxml2_global.h"
 #include "dfe/ssl/ssl_types.h"
 
 namespace luvaro {
@@ -35,20 +36,6 @@ inline constexpr int kMaxProfundidadeEntidades = 40;
 
 // Fails unless the process-wide LibXml2Global is in place.
 void InicializarLibXml2();
-
-// For its lifetime, the calling thread's external-entity loader reads local files inside
-// `folder` (the folder of the schema being compiled); outside a scope it reads nothing.
-class SchemaLoadScope {
- public:
-  explicit SchemaLoadScope(const std::filesystem::path& folder);
-  ~SchemaLoadScope();
-  SchemaLoadScope(const SchemaLoadScope&) = delete;  // restores the thread's previous folder
-  SchemaLoadScope& operator=(const SchemaLoadScope&) = delete;
-
- private:
-  std::filesystem::path m_folder;
-  const std::filesystem::path* m_previous;
-};
 
 // --- errors and parsing (xmlsign_parse.cpp)
 

@@ -38,8 +38,10 @@ class XmlSecTest : public testing::Test {
     return {"chave em software", nullptr, MakeFacade(SharedKey()), Dir() / "software.pem"};
   }
   static Assinante Store(const std::string& nome) {
-    Assinante a{nome, std::make_unique<TokenEnvironment>(TestToken::SoftHsmModule()),
-                std::make_unique<TDFeSSL>(), {}};
+    Assinante a{nome,
+                std::make_unique<TokenEnvironment>(TestToken::SoftHsmModule()),
+                std::make_unique<TDFeSSL>(),
+                {}};
     a.ssl->SetTokenEnv(a.env.get());
     a.ssl->SetSSLCryptLib(TSSLCryptLib::cryWinCrypt);
     a.ssl->SetSSLXmlSignLib(TSSLXmlSignLib::xsLibXml2);
@@ -177,8 +179,8 @@ TEST_F(XmlSecTest, DigestsDoPerfilAceitosPeloXmlsec) {
       SCOPED_TRACE(std::string(NomeDgst(digest)) + " " + f->file);
       Assinante a = Token();
       a.ssl->SetSSLDgst(digest);
-      const std::string assinado = a.ssl->Assinar(ReadFixture(f->file), "", f->infElement, "", "",
-                                                  "", f->IdAttr);
+      const std::string assinado =
+          a.ssl->Assinar(ReadFixture(f->file), "", f->infElement, "", "", "", f->IdAttr);
       const ProcessResult xmlsec = Xmlsec(assinado, a.certPem, *f);
       EXPECT_EQ(xmlsec.exitCode, 0) << xmlsec.err;
     }
