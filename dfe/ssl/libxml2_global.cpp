@@ -1,6 +1,7 @@
 #include "dfe/ssl/libxml2_global.h"
 
 #include <algorithm>
+#include <cctype>
 #include <atomic>
 #include <optional>
 #include <string>
@@ -47,9 +48,11 @@ std::optional<fs::path> ArquivoLocal(std::string_view url) {
     if (!decodificado) return std::nullopt;
     return fs::path(reinterpret_cast<const char*>(decodificado.get()));
   }
-  // A scheme ("http:", "ftp:", ...) is a colon before the first slash.
+  // A scheme ("http:", "ftp:", ...) is a colon before the first slash; a drive letter is not.
   const auto doisPontos = url.find(':');
-  if (doisPontos != std::string_view::npos && doisPontos < url.find('/')) return std::nullopt;
+  const bool unidade = doisPontos == 1 && std::isalpha(static_cast<unsigned char>(url[0]));
+  if (doisPontos != std::string_view::npos && doisPontos < url.find_first_of("/\\") && !unidade)
+    return std::nullopt;
   std::error_code erro;
   fs::path caminho = fs::absolute(fs::path(url), erro);
   if (erro) return std::nullopt;

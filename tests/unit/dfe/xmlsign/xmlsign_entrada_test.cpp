@@ -123,6 +123,16 @@ TEST(XmlSignEntrada, AssinarRecusaComAMensagemPrevista) {
   }
 }
 
+TEST(XmlSignEntrada, IdSignatureQueQuebraOModelo) {
+  auto ssl = MakeFacade(SharedKey());
+  try {
+    ssl->Assinar("<r><e Id=\"E1\">x</e></r>", "r", "e", "", "", " Id=\"aberto", "Id");
+    ADD_FAILURE() << "no exception";
+  } catch (const EDFeException& e) {
+    EXPECT_EQ(std::string(e.what()), "Erro: Falha ao montar o modelo da assinatura");
+  }
+}
+
 // What signing refuses, validation and verification refuse the same way, through MsgErro.
 TEST(XmlSignEntrada, ValidarEVerificarRecusamComoAssinar) {
   const TempDir dir("luvaro-xmlsign");
