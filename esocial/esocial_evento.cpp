@@ -1,0 +1,171 @@
+#include "esocial/esocial_evento.h"
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+
+#include "dfe/ssl/dfe_ssl.h"
+#include "dfe/xml/leitor.h"
+#include "dfe/xml/texto.h"
+#include "esocial/esocial_componente.h"
+#include "esocial/esocial_exception.h"
+
+namespace luvaro {
+namespace {
+
+constexpr std::string_view kDeclaracaoUTF8 = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>";
+constexpr std::string_view kDeclaracaoStandalone =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"no\"?>";
+constexpr std::string_view kDeclaracaoSimples = "<?xml version=\"1.0\"?>";
+
+// A document declares UTF-8 when its first 50 characters, lower-cased, hold "encoding" and
+// then "utf-8".
+bool declaraUTF8(std::string_view xml) {
+  std::size_t fim = 0;
+  for (std::size_t chars = 0; fim < xml.size(); ++fim) {
+    if ((static_cast<unsigned char>(xml[fim]) & 0xC0) == 0x80) continue;  // same character
+    if (chars == 50) break;
+    ++chars;
+  }
+  const std::string inicio = lowerAscii(xml.substr(0, fim));
+  const std::size_t encoding = inicio.find("encoding");
+  return encoding != std::string::npos && inicio.find("utf-8", encoding) != std::string::npos;
+}
+
+// The document without its leading XML declaration (and the blanks before it), if it has one.
+std::string semDeclaracao(const std::string& xml) {
+  std::size_t i = 0;
+  while (i < xml.size() && static_cast<unsigned char>(xml[i]) <= ' ') ++i;
+  if (xml.compare(i, 5, "<?xml") != 0 || i + 5 >= xml.size() ||
+      !(xml[i + 5] == '?' || static_cast<unsigned char>(xml[i + 5]) <= ' ')) {
+    return xml;
+  }
+  const std::size_t fim = xml.find("?>", i);
+  return fim == std::string::npos ? xml : xml.substr(fim + 2);
+}
+
+// The number zero-padded to `largura` digits; a longer one keeps only its last digits.
+std::string numero(long long valor, std::size_t largura) {
+  std::string texto = std::to_string(valor < 0 ? -valor : valor);
+  if (texto.size() > largura) return texto.substr(texto.size() - largura);
+  return std::string(largura - texto.size(), '0') + texto;
+}
+
+}  // namespace
+
+TeSocialEvento::TeSocialEvento(TDFeComponente* AeSocial, TeSocialSchema ASchema)
+    : FPeSocial(dynamic_cast<TeSocialComponente*>(AeSocial)), Fschema(ASchema) {
+  if (FPeSocial == nullptr) {
+    throw EDFeException("Parâmetro AeSocial precisa ser do tipo TeSocialComponente.");
+  }
+}
+
+TeSocialEvento::~TeSocialEvento() = default;
+
+bool TeSocialEvento::GerarXML() {
+  return false;
+}
+
+bool TeSocialEvento::LerArqIni(const std::string&) {
+  return false;
+}
+
+void TeSocialEvento::SetXML(const std::string& Value) {
+  FXML = Value;
+  // A signed document stays exactly as it came.
+  if (lowerAscii(Value).find("<signature") != std::string::npos) return;
+
+  const std::optional<TTipoEvento> tipo = TipoEventoDoXML(FXML);
+  if (!tipo) throw EeSocialException("Tipo de evento não identificado no XML.");
+  FXML = Assinar(FXML, ElementoDoTipoEvento(*tipo));
+
+  TLeitor leitor;
+  leitor.SetGrupo(FXML);
+  SetId(leitor.rAtributo("Id="));
+
+  const std::optional<TTipoEvento> tipoAssinado = TipoEventoDoXML(FXML);
+  Validar(tipoAssinado ? SchemaDoTipoEvento(*tipoAssinado) : TeSocialSchema::schErro);
+}
+
+std::string TeSocialEvento::Assinar(const std::string& XMLEvento, const std::string& NomeEvento) {
+  // In memory every text is UTF-8 already; a document that does not say so gets the UTF-8
+  // declaration in place of the one it had (two declarations would not parse).
+  std::string documento = XMLEvento;
+  if (!declaraUTF8(documento)) documento = std::string(kDeclaracaoUTF8) + semDeclaracao(documento);
+  FXMLOriginal = documento;
+
+  TDFeSSL& ssl = FPeSocial->SSL();
+  if (ssl.SSLCryptLib() != TSSLCryptLib::cryOpenSSL &&
+      ssl.SSLCryptLib() != TSSLCryptLib::cryWinCrypt) {
+    throw EeSocialException(
+        "Necessário DigestMethod Algorithm SHA256. use cryOpenSSL ou cryWinCrypt na "
+        "propriedade SSLCryptLib.");
+  }
+  if (ssl.SSLXmlSignLib() != TSSLXmlSignLib::xsXmlSec &&
+      ssl.SSLXmlSignLib() != TSSLXmlSignLib::xsLibXml2) {
+    throw EeSocialException(
+        "Necessário DigestMethod Algorithm SHA256. use xsXmlSec ou xsLibXml2 na "
+        "propriedade SSLXmlSignLib.");
+  }
+
+  const std::string assinado = ssl.Assinar(documento, "eSocial", NomeEvento, "", "", "", "ID");
+  FXMLAssinado = assinado;
+  FXMLOriginal = assinado;
+  return replaceAll(replaceAll(assinado, kDeclaracaoStandalone, ""), kDeclaracaoSimples, "");
+}
+
+void TeSocialEvento::Validar(TeSocialSchema Schema) {
+  const TConfiguracoeseSocial& configuracoes = FPeSocial->Configuracoes();
+  const std::string nome =
+      NomeDoSchema(Schema) + "-v" + TextoDaVersao(configuracoes.Geral().VersaoDF());
+  const std::string arquivo = configuracoes.Arquivos().PathSchemas() + nome + ".xsd";
+
+  std::string mensagem;
+  bool valido = false;
+  try {
+    valido = FPeSocial->SSL().Validar(FXMLAssinado, arquivo, mensagem);
+  } catch (const EDFeException& e) {
+    // A missing schema file is a failed check like any other.
+    mensagem = e.what();
+  }
+  if (valido) return;
+
+  FErroValidacao = "Falha na validação dos dados do evento: " + nome + "\r\n" + FAlertas;
+  FErroValidacaoCompleto = FErroValidacao + "\r\n" + mensagem;
+  throw EeSocialException(configuracoes.Geral().ExibirErroSchema() ? FErroValidacaoCompleto
+                                                                   : FErroValidacao);
+}
+
+std::string TeSocialEvento::GerarChaveEsocial(DateTime emissao, const std::string& CNPJF,
+                                              int sequencial) {
+  if (Id().size() == 36) return Id();
+
+  long long sequencia = sequencial;
+  if (sequencia == 0) {
+    std::random_device origem;
+    sequencia = std::uniform_int_distribution<int>(0, 99998)(origem);
+  }
+
+  const TEmpregador tipo = FPeSocial->Configuracoes().Geral().TipoEmpregador();
+  const bool raiz = tipo == TEmpregador::tePessoaJuridica || tipo == TEmpregador::teOrgaoPublico;
+  std::string registro = digitsOnly(raiz ? std::string_view(CNPJF).substr(0, 8) : CNPJF);
+  registro.resize(14, '0');
+
+  const DateTimeParts p = decodeDateTime(emissao);
+  return "ID" + std::string(CNPJF.size() == 14 ? "1" : "2") + registro + numero(p.year, 4) +
+         numero(p.month, 2) + numero(p.day, 2) + numero(p.hour, 2) + numero(p.minute, 2) +
+         numero(p.second, 2) + numero(sequencia, 5);
+}
+
+void TeSocialEvento::SaveToFile(const std::string& CaminhoArquivo) const {
+  std::filesystem::path caminho(CaminhoArquivo);
+  caminho.replace_extension(".xml");
+  std::string conteudo;
+  for (const std::string& linha : splitLines(FXML)) conteudo += linha + "\r\n";
+
+  std::ofstream out(caminho, std::ios::binary | std::ios::trunc);
+  if (out) out.write(conteudo.data(), static_cast<std::streamsize>(conteudo.size()));
+  if (!out) throw EDFeException("Não foi possível gravar o arquivo: " + caminho.string());
+}
+
+}  // namespace luvaro

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <string>
+
+#include "esocial/esocial_collection.h"
+#include "esocial/esocial_evento.h"
+#include "esocial/eventos/esocial_grupo.h"
+
+namespace luvaro {
+
+// The event classes of the initial events: the employer and its establishments, each with its
+// collection item and collection. The classes carry the base behaviour; each takes its data model,
+// builder and INI reader without the container changing.
+
+// S-1000
+class TevtInfoEmpregador final : public TeSocialEvento {
+ public:
+  static constexpr TTipoEvento kTipoEvento = TTipoEvento::teS1000;
+  explicit TevtInfoEmpregador(TDFeComponente* AeSocial)
+      : TeSocialEvento(AeSocial, TeSocialSchema::schevtInfoEmpregador) {}
+  std::string ClassName() const override { return "TevtInfoEmpregador"; }
+};
+class TS1000CollectionItem final : public TItemEvento<TevtInfoEmpregador> {
+ public:
+  using TItemEvento::TItemEvento;
+  TevtInfoEmpregador& evtInfoEmpregador() const { return Evento(); }
+};
+using TS1000Collection = TColecaoEventos<TS1000CollectionItem>;
+
+// S-1005
+class TEvtTabEstab final : public TeSocialEvento {
+ public:
+  static constexpr TTipoEvento kTipoEvento = TTipoEvento::teS1005;
+  explicit TEvtTabEstab(TDFeComponente* AeSocial)
+      : TeSocialEvento(AeSocial, TeSocialSchema::schevtTabEstab) {}
+  std::string ClassName() const override { return "TEvtTabEstab"; }
+};
+class TS1005CollectionItem final : public TItemEvento<TEvtTabEstab> {
+ public:
+  using TItemEvento::TItemEvento;
+  TEvtTabEstab& evtTabEstab() const { return Evento(); }
+};
+using TS1005Collection = TColecaoEventos<TS1005CollectionItem>;
+
+class TIniciais final : public TeSocialGrupo {
+ public:
+  explicit TIniciais(TEventos& AOwner);
+
+  TS1000Collection& S1000() { return FS1000; }
+  TS1005Collection& S1005() { return FS1005; }
+
+ private:
+  TS1000Collection FS1000;
+  TS1005Collection FS1005;
+};
+
+}  // namespace luvaro

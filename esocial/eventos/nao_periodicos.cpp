@@ -1,0 +1,31 @@
+#include "esocial/eventos/nao_periodicos.h"
+
+namespace luvaro {
+
+TNaoPeriodicos::TNaoPeriodicos(TEventos& AOwner)
+    : TeSocialGrupo(AOwner),
+      FS2190(Componente()),
+      FS2200(Componente()),
+      FS2205(Componente()),
+      FS2206(Componente()),
+      FS2210(Componente()),
+      FS2220(Componente()),
+      FS2221(Componente()),
+      FS2230(Componente()),
+      FS2240(Componente()),
+      FS2245(Componente()),
+      FS2250(Componente()),
+      FS2260(Componente()),
+      FS2298(Componente()),
+      FS2299(Componente()),
+      FS2300(Componente()),
+      FS2306(Componente()),
+      FS2399(Componente()),
+      FS2400(Componente()),
+      FS3000(Componente()) {
+  Registrar({&FS2190, &FS2200, &FS2205, &FS2206, &FS2210, &FS2220, &FS2221, &FS2230, &FS2240,
+             &FS2245, &FS2250, &FS2260, &FS2298, &FS2299, &FS2300, &FS2306, &FS2399, &FS2400,
+             &FS3000});
+}
+
+}  // namespace luvaro

@@ -1,0 +1,129 @@
+#include "esocial/lote_eventos.h"
+
+#include <iterator>
+
+#include "dfe/dfe_exception.h"
+#include "dfe/ssl/dfe_ssl.h"
+#include "dfe/xml/texto.h"
+#include "dfe/xml/texto_xml.h"
+#include "esocial/esocial_evento.h"
+#include "esocial/esocial_exception.h"
+#include "esocial/eventos.h"
+
+namespace luvaro {
+namespace {
+
+constexpr std::string_view kDeclaracaoUTF8 = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>";
+
+// The event document without its first UTF-8 declaration (only that exact text, only once).
+std::string semPrimeiraDeclaracao(const std::string& xml) {
+  std::string texto = xml;
+  const std::size_t pos = texto.find(kDeclaracaoUTF8);
+  if (pos != std::string::npos) texto.erase(pos, kDeclaracaoUTF8.size());
+  return texto;
+}
+
+std::string inscricao(const TInscricao& ide, const std::string& numero) {
+  return "<tpInsc>" + std::to_string(static_cast<int>(ide.TpInsc()) + 1) + "</tpInsc><nrInsc>" +
+         EscaparTextoXML(numero) + "</nrInsc>";
+}
+
+}  // namespace
+
+// --- TItemLoteEventos
+
+void TItemLoteEventos::SetXML(const std::string& value) {
+  FXML = value;
+  FLeitor.SetArquivo(value);
+}
+
+std::string TItemLoteEventos::IDEvento() const {
+  const std::size_t id = FXML.find("Id=");
+  if (id == std::string::npos) return {};
+  const std::size_t aspas = FXML.find_first_of("\"'", id + 3);
+  if (aspas == std::string::npos) return "ID";
+  return "ID" + digitsOnly(std::string_view(FXML).substr(aspas + 1, 38));
+}
+
+// --- TLoteEventos
+
+TLoteEventos::TLoteEventos(TeSocialComponente& AeSocial) : TeSocialCollection(AeSocial) {}
+
+TLoteEventos::~TLoteEventos() = default;
+
+TItemLoteEventos& TLoteEventos::Add() {
+  FItems.push_back(std::make_unique<TItemLoteEventos>());
+  return *FItems.back();
+}
+
+TItemLoteEventos& TLoteEventos::Items(int Index) const {
+  if (Index < 0 || Index >= Count()) {
+    throw EDFeException("Índice fora da lista: " + std::to_string(Index));
+  }
+  return *FItems[static_cast<std::size_t>(Index)];
+}
+
+bool TLoteEventos::LoadFromString(const std::string& AXMLString) {
+  for (const std::string& peca : DividirEventos(AXMLString)) Add().FXML = peca;
+  return Count() > 0;
+}
+
+bool TLoteEventos::LoadFromFile(const std::string& CaminhoArquivo) {
+  TLeitor leitor;
+  leitor.CarregarArquivo(CaminhoArquivo);
+  LoadFromString(leitor.Arquivo());
+  for (const auto& item : FItems) item->SetNomeArq(CaminhoArquivo);
+  return true;
+}
+
+bool TLoteEventos::LoadFromStream(std::istream& AStream) {
+  AStream.clear();
+  AStream.seekg(0, std::ios::beg);
+  std::string texto((std::istreambuf_iterator<char>(AStream)), std::istreambuf_iterator<char>());
+  if (AStream.bad()) throw EDFeException("Falha ao ler o stream do lote.");
+  return LoadFromString(texto);
+}
+
+void TLoteEventos::GerarXML(int grupo) {
+  Clear();
+  for (const TeSocialGrupo* grupoEventos : Owner().Eventos().Grupos()) {
+    for (TeSocialColecaoEventos* colecao : grupoEventos->Colecoes()) {
+      for (int i = 0; i < colecao->Count(); ++i) LoadFromString(colecao->Evento(i).XML());
+    }
+  }
+
+  const std::string& nrEmpregador = FIdeEmpregador.NrInsc();
+  std::string xml = std::string("<eSocial xmlns=\"") + kNameSpaceBaseeSocial +
+                    "/schema/lote/eventos/envio/v1_1_1\">";
+  xml += "<envioLoteEventos grupo=\"" + std::to_string(grupo) + "\">";
+  xml += "<ideEmpregador>" +
+         inscricao(FIdeEmpregador, FIdeEmpregador.TpInsc() == tpTpInsc::tiCNPJ
+                                       ? nrEmpregador.substr(0, 8)
+                                       : nrEmpregador) +
+         "</ideEmpregador>";
+  xml += "<ideTransmissor>" + inscricao(FIdeTransmissor, FIdeTransmissor.NrInsc()) +
+         "</ideTransmissor>";
+  xml += "<eventos>";
+  for (const auto& item : FItems) {
+    xml += "<evento Id=\"" + EscaparTextoXML(item->IDEvento()) + "\"> " +
+           semPrimeiraDeclaracao(item->XML()) + "</evento>";
+  }
+  xml += "</eventos></envioLoteEventos></eSocial>";
+  FXML = std::move(xml);
+
+  // A missing schema file is a failed check like any other.
+  const TConfiguracoeseSocial& configuracoes = Owner().Configuracoes();
+  std::string mensagem;
+  bool valido = false;
+  try {
+    valido = Owner().SSL().Validar(
+        FXML, configuracoes.Arquivos().PathSchemas() + "EnvioLoteEventos-v1_1_1.xsd", mensagem);
+  } catch (const EDFeException& e) {
+    mensagem = e.what();
+  }
+  if (!valido && configuracoes.Geral().ExibirErroSchema()) {
+    throw EeSocialException("Houve erro na validação do Lote: " + mensagem);
+  }
+}
+
+}  // namespace luvaro
