@@ -1,0 +1,136 @@
+#include "reinf/reinf_evento.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <random>
+
+#include "dfe/dfe_exception.h"
+#include "dfe/ssl/dfe_ssl.h"
+#include "dfe/xml/leitor.h"
+#include "dfe/xml/texto.h"
+#include "reinf/reinf_componente.h"
+#include "reinf/reinf_exception.h"
+#include "reinf/reinf_texto.h"
+
+namespace luvaro::reinf {
+namespace {
+
+constexpr const char* kDeclaracaoUTF8 = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>";
+
+// The last `largura` digits of a non-negative number, zero-padded on the left.
+std::string Digitos(long long numero, std::size_t largura) {
+  std::string texto = std::to_string(numero < 0 ? -numero : numero);
+  if (texto.size() > largura) return texto.substr(texto.size() - largura);
+  return std::string(largura - texto.size(), '0') + texto;
+}
+
+}  // namespace
+
+TReinfEvento::TReinfEvento(TReinfComponente& AReinf) : FComponente(&AReinf) {
+  FGerador.Opcoes().SetRetirarEspacos(true);
+  FGerador.Opcoes().SetDecimalChar(',');
+}
+
+TReinfEvento::~TReinfEvento() = default;
+
+bool TReinfEvento::GerarXML() {
+  return false;
+}
+
+bool TReinfEvento::LerArqIni(const std::string&) {
+  return false;
+}
+
+void TReinfEvento::SetXML(const std::string& Value) {
+  FXML = Value;
+  if (lowerAscii(Value).find("<signature") != std::string::npos) return;
+
+  const std::optional<TTipoEvento> tipo = TipoEventoDoXML(Value);
+  if (!tipo) throw EReinfException("Tipo de evento não identificado no documento.");
+  FXML = Assinar(FXML, ElementoDoTipoEvento(*tipo));
+
+  TLeitor leitor;
+  leitor.SetGrupo(FXML);
+  SetId(leitor.rAtributo("id="));
+
+  const std::optional<TTipoEvento> tipoAssinado = TipoEventoDoXML(FXML);
+  Validar(tipoAssinado ? SchemaDoTipoEvento(*tipoAssinado) : TReinfSchema::schErro);
+}
+
+std::string TReinfEvento::Assinar(const std::string& XMLEvento, const std::string& NomeEvento) {
+  std::string texto = XMLEvento;
+  if (!DeclaraUTF8(texto)) texto.insert(0, kDeclaracaoUTF8);
+  FXMLOriginal = texto;
+
+  const TGeralConfReinf& geral = FComponente->Configuracoes().Geral();
+  if (geral.SSLCryptLib() != TSSLCryptLib::cryOpenSSL &&
+      geral.SSLCryptLib() != TSSLCryptLib::cryWinCrypt) {
+    throw EReinfException(
+        "Necessário DigestMethod Algorithm SHA256. use cryOpenSSL ou cryWinCrypt na propriedade "
+        "SSLCryptLib.");
+  }
+  if (geral.SSLXmlSignLib() != TSSLXmlSignLib::xsXmlSec &&
+      geral.SSLXmlSignLib() != TSSLXmlSignLib::xsLibXml2) {
+    throw EReinfException(
+        "Necessário DigestMethod Algorithm SHA256. use xsXmlSec ou xsLibXml2 na propriedade "
+        "SSLXmlSignLib.");
+  }
+
+  const std::string assinado =
+      FComponente->SSL().Assinar(texto, "Reinf", NomeEvento, "", "", "", "id");
+  FXMLAssinado = assinado;
+  FXMLOriginal = assinado;
+
+  std::string resultado =
+      replaceAll(assinado, "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"no\"?>", "");
+  return replaceAll(std::move(resultado), "<?xml version=\"1.0\"?>", "");
+}
+
+void TReinfEvento::Validar(TReinfSchema Schema) {
+  const TConfiguracoesReinf& c = FComponente->Configuracoes();
+  const std::string nome = NomeDoSchema(Schema) + "-v" + TextoDaVersao(c.Geral().VersaoDF());
+  const std::string arquivo = c.Arquivos().PathSchemas() + nome + ".xsd";
+
+  std::string mensagem;
+  bool valido = false;
+  try {
+    valido = FComponente->SSL().Validar(FXMLAssinado, arquivo, mensagem);
+  } catch (const EDFeException& e) {
+    // A schema file that is missing fails the event like an invalid document does.
+    mensagem = e.what();
+  }
+  if (valido) return;
+
+  FErroValidacao = "Falha na validação dos dados do evento: " + nome + "\r\n" + FAlertas;
+  FErroValidacaoCompleto = FErroValidacao + "\r\n" + mensagem;
+  throw EReinfException(c.Geral().ExibirErroSchema() ? FErroValidacaoCompleto : FErroValidacao);
+}
+
+std::string TReinfEvento::GerarChaveReinf(DateTime emissao, const std::string& CNPJF,
+                                          int sequencial) {
+  if (Id().size() == 36) return Id();
+  if (sequencial == 0) {
+    std::random_device semente;
+    std::uniform_int_distribution<int> sorteio(0, 99998);
+    sequencial = sorteio(semente);
+  }
+
+  const TContribuinte tipo = FComponente->Configuracoes().Geral().TipoContribuinte();
+  std::string inscricao = tipo == TContribuinte::tcPessoaJuridica
+                              ? digitsOnly(std::string_view(CNPJF).substr(0, 8))
+                              : digitsOnly(CNPJF);
+  inscricao.resize(14, '0');
+
+  const DateTimeParts p = decodeDateTime(emissao);
+  return "ID" + std::string(CNPJF.size() == 14 ? "1" : "2") + inscricao + Digitos(p.year, 4) +
+         Digitos(p.month, 2) + Digitos(p.day, 2) + Digitos(p.hour, 2) + Digitos(p.minute, 2) +
+         Digitos(p.second, 2) + Digitos(sequencial, 5);
+}
+
+void TReinfEvento::SaveToFile(const std::string& CaminhoArquivo) const {
+  std::filesystem::path arquivo(CaminhoArquivo);
+  arquivo.replace_extension(".xml");
+  GravarLinhas(arquivo, FXML);
+}
+
+}  // namespace luvaro::reinf

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "dfe/xml/leitor.h"
+#include "reinf/ret_comum.h"
+
+namespace luvaro::reinf {
+
+// One event of an event-receipt answer.
+struct TRetornoEventosCollectionItem {
+  std::string Id;
+  std::string nrRecibo;
+  std::string dtHoraRecebimento;
+  std::string situacaoEvento;
+  std::string aplicacaoRecepcao;
+  std::string iniValid;
+};
+
+// The totalizer blocks of an R-5011.
+struct TInfoTotalContrib {
+  std::string nrRecArqBase;
+  TindExistInfo indExistInfo = TindExistInfo::eiComMovComInfo;
+  std::vector<TRTom> RTom;
+  std::vector<TRPrest> RPrest;
+  std::vector<TRRecRepADCollectionItem> RRecRepAD;
+  std::vector<TRComlCollectionItem> RComl;
+  std::vector<TRCPRBCollectionItem> RCPRB;
+};
+
+// The R-5011 totalizer of a period closing; also holds the answer of an event-receipt query.
+struct TEvtTotalContrib {
+  std::string Id;
+  TIdeEvento1 IdeEvento;
+  TideContrib IdeContri;
+  TideStatus IdeStatus;
+  TInfoRecEv InfoRecEv;
+  TInfoTotalContrib InfoTotalContrib;
+  std::vector<TRetornoEventosCollectionItem> RetornoEventos;
+};
+
+// The reply of both queries.
+class TRetConsulta {
+ public:
+  // The reply text is Leitor().Arquivo(); the call fills it before LerXml.
+  TLeitor& Leitor() { return FLeitor; }
+
+  // Reads an R-5011 (consolidated query) or a Reinf receipt answer into the fields; false when
+  // reading stopped on a failure part-way (the fields read so far stay). Never raises.
+  bool LerXml();
+
+  TEvtTotalContrib evtTotalContrib;
+  std::string XML;  // the whole text given to the reader
+
+ private:
+  void LerTotalizador();
+  void LerRecibos();
+
+  TLeitor FLeitor;
+};
+
+}  // namespace luvaro::reinf
