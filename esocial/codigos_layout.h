@@ -1,0 +1,142 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <type_traits>
+
+#include "esocial/esocial_conversao.h"
+
+namespace luvaro {
+
+// Enumerations of the eSocial layout that the replies read and the event models write, each
+// with the table of its layout codes indexed by ordinal. Writing takes the code of a value
+// (CodigoDe); reading takes the value of a code (ValorDoCodigo): letter case ignored, a found
+// flag, and the first value of the enumeration when the code is unknown.
+
+// tpAmb: production, restricted production.
+enum class TpTpAmb : std::uint8_t { taProducao, taProducaoRestrita };
+// Yes/no answers ("S"/"N"): infoCota, clauAsseg, perHorFlexivel and many event fields.
+enum class tpSimNao : std::uint8_t { tpSim, tpNao };
+// tpRegJor: working-time regime of a CLT contract.
+enum class tpTpRegJor : std::uint8_t {
+  rjSubmetidosHorarioTrabalho,
+  rjAtividadeExterna,
+  rjFuncoesEspecificas,
+  rjTeletrabalho
+};
+// undSalFixo: the unit of the fixed salary.
+enum class tpUndSalFixo : std::uint8_t {
+  sfPorHora,
+  sfPorDia,
+  sfPorSemana,
+  sfPorQuinzena,
+  sfPorMes,
+  sfPorTarefa,
+  sfNaoAplicavel
+};
+// tpContr: contract of indefinite or of fixed duration.
+enum class tpTpContr : std::uint8_t { tcPrazoIndeterminado, tcPrazoDeterminado };
+// tpJornada: kind of working day.
+enum class tpTpJornada : std::uint8_t {
+  tjHorarioDiarioFolgaFixos,
+  tjJornada12x36,
+  tjHorarioFixoFolgaVariavel,
+  tjDemaisTipos
+};
+// tmpParc: part-time contract and its weekly limit.
+enum class tpTmpParc : std::uint8_t {
+  tpNaoTempoParcial,
+  tpLimitado25Horas,
+  tpLimitado30Horas,
+  tpLimitado26Horas
+};
+// dia: day of the week of a working schedule, or a variable day.
+enum class tpTpDia : std::uint8_t {
+  diSegunda,
+  diTerca,
+  diQuarta,
+  diQuinta,
+  diSexta,
+  diSabado,
+  diDomingo,
+  diVariavel
+};
+// tpInterv: break at a fixed or at a variable time.
+enum class tpTpIntervalo : std::uint8_t { tinHorarioFixo, tinHorarioVariavel };
+
+// The code table of each enumeration, by ordinal.
+template <typename E>
+struct CodigosLayout;
+
+template <>
+struct CodigosLayout<tpTpInsc> {
+  static constexpr std::array<std::string_view, 5> kCodigos{"1", "2", "3", "4", "5"};
+};
+template <>
+struct CodigosLayout<TpTpAmb> {
+  static constexpr std::array<std::string_view, 2> kCodigos{"1", "2"};
+};
+template <>
+struct CodigosLayout<tpSimNao> {
+  static constexpr std::array<std::string_view, 2> kCodigos{"S", "N"};
+};
+template <>
+struct CodigosLayout<tpTpRegJor> {
+  static constexpr std::array<std::string_view, 4> kCodigos{"1", "2", "3", "4"};
+};
+template <>
+struct CodigosLayout<tpUndSalFixo> {
+  static constexpr std::array<std::string_view, 7> kCodigos{"1", "2", "3", "4", "5", "6", "7"};
+};
+template <>
+struct CodigosLayout<tpTpContr> {
+  static constexpr std::array<std::string_view, 2> kCodigos{"1", "2"};
+};
+template <>
+struct CodigosLayout<tpTpJornada> {
+  static constexpr std::array<std::string_view, 4> kCodigos{"1", "2", "3", "9"};
+};
+template <>
+struct CodigosLayout<tpTmpParc> {
+  static constexpr std::array<std::string_view, 4> kCodigos{"0", "1", "2", "3"};
+};
+template <>
+struct CodigosLayout<tpTpDia> {
+  static constexpr std::array<std::string_view, 8> kCodigos{"1", "2", "3", "4", "5", "6", "7", "8"};
+};
+template <>
+struct CodigosLayout<tpTpIntervalo> {
+  static constexpr std::array<std::string_view, 2> kCodigos{"1", "2"};
+};
+
+// Index of `codigo` in `codigos` (letter case ignored), or codigos.size() when absent.
+std::size_t IndiceDoCodigo(const std::string_view* codigos, std::size_t quantidade,
+                           std::string_view codigo) noexcept;
+
+// The layout code of a value; empty for an ordinal outside the table.
+template <typename E>
+std::string CodigoDe(E valor) {
+  const auto& codigos = CodigosLayout<E>::kCodigos;
+  const auto indice = static_cast<std::size_t>(static_cast<std::underlying_type_t<E>>(valor));
+  return indice < codigos.size() ? std::string(codigos[indice]) : std::string();
+}
+
+// The value of a layout code; `ok` tells whether it was found (else the first value).
+template <typename E>
+E ValorDoCodigo(std::string_view codigo, bool& ok) {
+  const auto& codigos = CodigosLayout<E>::kCodigos;
+  const std::size_t indice = IndiceDoCodigo(codigos.data(), codigos.size(), codigo);
+  ok = indice < codigos.size();
+  return ok ? static_cast<E>(indice) : static_cast<E>(0);
+}
+
+template <typename E>
+E ValorDoCodigo(std::string_view codigo) {
+  bool ok = false;
+  return ValorDoCodigo<E>(codigo, ok);
+}
+
+}  // namespace luvaro
