@@ -1,6 +1,7 @@
 #include "update/consulta_versao.h"
 
-#include "update/update_curl_int.h"
+#include "dfe/raii/curl_transfer.h"
+#include "update/versao.h"
 
 namespace luvaro {
 namespace {
@@ -12,7 +13,7 @@ constexpr auto kTempoLimiteConsulta = 15000ms;
 constexpr std::size_t kMaximoResposta = 1 << 20;
 
 struct Consulta {
-  update_curl::Transferencia transferencia;
+  CurlTransfer transferencia;
   std::string corpo;
 };
 
@@ -25,7 +26,7 @@ size_t AoReceber(char* data, size_t size, size_t count, void* user) {
     consulta->corpo.append(data, size * count);
     return size * count;
   } catch (...) {
-    consulta->transferencia.falha = std::current_exception();
+    consulta->transferencia.failure = std::current_exception();
     return 0;  // curl ends the transfer with a write error
   }
 }
@@ -33,28 +34,27 @@ size_t AoReceber(char* data, size_t size, size_t count, void* user) {
 }  // namespace
 
 TResultVersao ConsultarVersao(const std::string& pUrl) {
-  CurlEasyPtr curl = update_curl::NovaRequisicao();
+  CurlEasyPtr curl = NewCurlEasy();
   CURL* h = curl.get();
   Consulta consulta;
   // Only the last reply of a redirect chain is read.
-  consulta.transferencia.aoNovoStatus = [&consulta] { consulta.corpo.clear(); };
+  consulta.transferencia.onStatusLine = [&consulta] { consulta.corpo.clear(); };
 
   CurlSlistPtr cabecalhos;
   AppendCurlHeader(cabecalhos, "Accept: application/json, text/javascript, */*; q=0.01");
   // Sent although the request has no body: the server expects it.
   AppendCurlHeader(cabecalhos, "Content-Type: application/x-www-form-urlencoded; charset=UTF-8");
 
-  update_curl::Preparar(h, consulta.transferencia, kTempoLimiteConsulta);
-  update_curl::Opcao(h, CURLOPT_URL, pUrl.c_str());
-  update_curl::Opcao(h, CURLOPT_HTTPGET, 1L);
-  update_curl::Opcao(h, CURLOPT_HTTPHEADER, cabecalhos.get());
-  update_curl::Opcao(h, CURLOPT_WRITEFUNCTION, &AoReceber);
-  update_curl::Opcao(h, CURLOPT_WRITEDATA, static_cast<void*>(&consulta));
-  update_curl::Executar(h, consulta.transferencia);
+  PrepareCurlTransfer(h, consulta.transferencia, kTempoLimiteConsulta, AgenteUsuario());
+  SetCurlOption(h, CURLOPT_URL, pUrl.c_str());
+  SetCurlOption(h, CURLOPT_HTTPGET, 1L);
+  SetCurlOption(h, CURLOPT_HTTPHEADER, cabecalhos.get());
+  SetCurlOption(h, CURLOPT_WRITEFUNCTION, &AoReceber);
+  SetCurlOption(h, CURLOPT_WRITEDATA, static_cast<void*>(&consulta));
+  PerformCurlTransfer(h, consulta.transferencia);
 
-  const long status = update_curl::Status(h);
-  if (status != 200)
-    throw EDFeException(update_curl::TextoStatus(status, consulta.transferencia.razao));
+  const long status = CurlResponseCode(h);
+  if (status != 200) throw EDFeException(HttpStatusText(status, consulta.transferencia.reason));
   return LerResultVersao(consulta.corpo);
 }
 

@@ -5,7 +5,8 @@
 #include <random>
 #include <system_error>
 
-#include "update/update_curl_int.h"
+#include "dfe/raii/curl_transfer.h"
+#include "update/versao.h"
 
 namespace luvaro {
 namespace fs = std::filesystem;
@@ -42,17 +43,17 @@ struct DownloadEmCurso {
   CURL* curl = nullptr;
   fs::path temporario;
   std::ofstream arquivo;
-  update_curl::Transferencia transferencia;
+  CurlTransfer transferencia;
   std::int64_t recebidos = 0;
   std::int64_t anunciado = 0;  // 0: the server did not say
   bool corpoIniciado = false;
 
   size_t Receber(const char* data, size_t tamanho) {
-    const long status = update_curl::Status(curl);
+    const long status = CurlResponseCode(curl);
     if (status >= 300 && status < 400) return tamanho;  // a redirect being followed
     if (status != 200)
-      throw EDFeException("O servidor respondeu " +
-                          update_curl::TextoStatus(status, transferencia.razao) + ".");
+      throw EDFeException("O servidor respondeu " + HttpStatusText(status, transferencia.reason) +
+                          ".");
     if (!corpoIniciado) {
       corpoIniciado = true;
       curl_off_t total = -1;
@@ -76,7 +77,7 @@ size_t AoReceber(char* data, size_t size, size_t count, void* user) {
   try {
     return download->Receber(data, size * count);
   } catch (...) {
-    download->transferencia.falha = std::current_exception();
+    download->transferencia.failure = std::current_exception();
     return 0;  // curl ends the transfer with a write error
   }
 }
@@ -127,20 +128,20 @@ void THttpDownloadProgress::Baixar(const std::string& aFileUrl, const fs::path& 
   download.arquivo.open(download.temporario, std::ios::binary | std::ios::trunc);
   if (!download.arquivo) FalhaArquivo("criar", download.temporario);
   try {
-    CurlEasyPtr curl = update_curl::NovaRequisicao();
+    CurlEasyPtr curl = NewCurlEasy();
     CURL* h = curl.get();
     download.curl = h;
-    update_curl::Preparar(h, download.transferencia, kTempoLimiteDownload);
-    update_curl::Opcao(h, CURLOPT_URL, aFileUrl.c_str());
-    update_curl::Opcao(h, CURLOPT_HTTPGET, 1L);
-    update_curl::Opcao(h, CURLOPT_WRITEFUNCTION, &AoReceber);
-    update_curl::Opcao(h, CURLOPT_WRITEDATA, static_cast<void*>(&download));
-    update_curl::Executar(h, download.transferencia);
+    PrepareCurlTransfer(h, download.transferencia, kTempoLimiteDownload, AgenteUsuario());
+    SetCurlOption(h, CURLOPT_URL, aFileUrl.c_str());
+    SetCurlOption(h, CURLOPT_HTTPGET, 1L);
+    SetCurlOption(h, CURLOPT_WRITEFUNCTION, &AoReceber);
+    SetCurlOption(h, CURLOPT_WRITEDATA, static_cast<void*>(&download));
+    PerformCurlTransfer(h, download.transferencia);
 
-    const long status = update_curl::Status(h);
+    const long status = CurlResponseCode(h);
     if (status != 200)
       throw EDFeException("O servidor respondeu " +
-                          update_curl::TextoStatus(status, download.transferencia.razao) + ".");
+                          HttpStatusText(status, download.transferencia.reason) + ".");
     if (download.anunciado != 0 && download.recebidos != download.anunciado)
       throw EDFeException("Download incompleto: " + std::to_string(download.recebidos) + " de " +
                           std::to_string(download.anunciado) + " bytes recebidos.");

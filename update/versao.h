@@ -12,6 +12,11 @@ inline constexpr std::string_view kVersaoLuvaro = "1.14";
 // The oldest ERP version this program works with.
 inline constexpr std::string_view kVersaoOrvaneMinima = "4.0.01-180629";
 
+// The user agent of the update server's requests: "Luvaro/" and this program's version.
+inline std::string AgenteUsuario() {
+  return "Luvaro/" + std::string(kVersaoLuvaro);
+}
+
 // The update server's answer.
 struct TResultVersao {
   std::string versaoAtual;    // the latest program version
