@@ -2,9 +2,9 @@
 
 #include <optional>
 
-#include "dfe/config/base64.h"
 #include "dfe/config/configuracoes.h"
 #include "dfe/config/ini.h"
+#include "dfe/ssl/codec.h"
 #include "dfe/ssl/dfe_ssl.h"
 #include "dfe/xml/cifra_texto.h"
 #include "dfe/xml/texto.h"
@@ -14,14 +14,14 @@ namespace {
 
 // Base64 of the secret, scrambled first when the configuration has an INI key.
 std::string protegerSegredo(const std::string& valor, const std::string& chave) {
-  return base64Encode(chave.empty() ? valor : CifrarTexto(valor, chave));
+  return Base64Encode(chave.empty() ? valor : CifrarTexto(valor, chave));
 }
 
 // The secret read back; nothing when the key is absent or not Base64 (the value stays).
 std::optional<SecureString> lerSegredo(const IniFile& ini, const char* nome,
                                        const std::string& chave) {
   if (!ini.ValueExists(kSessaoDFe, nome)) return std::nullopt;
-  const auto dados = base64Decode(ini.ReadString(kSessaoDFe, nome, ""));
+  const auto dados = Base64Decode(ini.ReadString(kSessaoDFe, nome, ""));
   if (!dados) return std::nullopt;
   return SecureString(chave.empty() ? *dados : CifrarTexto(*dados, chave));
 }

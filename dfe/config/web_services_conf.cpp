@@ -8,11 +8,11 @@
 #include <utility>
 
 #include "dfe/config/arquivos_conf.h"
-#include "dfe/config/base64.h"
 #include "dfe/config/configuracoes.h"
 #include "dfe/config/ini.h"
 #include "dfe/config/servicos_embutidos.h"
 #include "dfe/dfe_exception.h"
+#include "dfe/ssl/codec.h"
 #include "dfe/ssl/dfe_ssl.h"
 #include "dfe/xml/cifra_texto.h"
 #include "dfe/xml/texto.h"
@@ -149,7 +149,7 @@ void TWebServicesConf::LerIni(const IniFile& AIni) {
   SetProxyUser(AIni.ReadString(kSessaoDFe, "Proxy.User", FProxyUser));
   if (AIni.ValueExists(kSessaoDFe, "Proxy.Pass")) {
     const std::string& chave = fpConfiguracoes->ChaveCryptINI();
-    const auto dados = base64Decode(AIni.ReadString(kSessaoDFe, "Proxy.Pass", ""));
+    const auto dados = Base64Decode(AIni.ReadString(kSessaoDFe, "Proxy.Pass", ""));
     if (dados) SetProxyPass(CifrarTexto(*dados, chave.empty() ? FProxyHost : chave));
   }
   const std::string& sessao = SessaoIni();
@@ -183,7 +183,7 @@ void TWebServicesConf::GravarIni(IniFile& AIni) const {
   AIni.WriteString(kSessaoDFe, "Proxy.User", FProxyUser);
   const std::string& chave = fpConfiguracoes->ChaveCryptINI();
   AIni.WriteString(kSessaoDFe, "Proxy.Pass",
-                   base64Encode(CifrarTexto(FProxyPass, chave.empty() ? FProxyHost : chave)));
+                   Base64Encode(CifrarTexto(FProxyPass, chave.empty() ? FProxyHost : chave)));
   const std::string& sessao = SessaoIni();
   if (sessao.empty()) return;
   AIni.WriteEnum(sessao, "Ambiente", FAmbiente);

@@ -1,4 +1,4 @@
-#include "dfe/ssl/codec_int.h"
+#include "dfe/ssl/codec.h"
 
 #include <openssl/evp.h>
 

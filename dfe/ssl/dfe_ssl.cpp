@@ -14,7 +14,7 @@
 #include <iterator>
 
 #include "dfe/dfe_exception.h"
-#include "dfe/ssl/codec_int.h"
+#include "dfe/ssl/codec.h"
 #include "dfe/xml/validacao_documento.h"
 
 namespace luvaro {

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "dfe/dfe_exception.h"
-#include "dfe/ssl/codec_int.h"
+#include "dfe/ssl/codec.h"
 #include "dfe/ssl/dfe_ssl.h"
 #include "dfe/ssl/xmlsign_int.h"
 

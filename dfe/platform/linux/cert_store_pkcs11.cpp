@@ -16,7 +16,7 @@
 #include "dfe/platform/linux/certificate_int.h"
 #include "dfe/platform/linux/token_environment_int.h"
 #include "dfe/ssl/cert_context_int.h"
-#include "dfe/ssl/codec_int.h"
+#include "dfe/ssl/codec.h"
 #include "dfe/ssl/dfe_ssl.h"
 #include "dfe/xml/data_hora.h"
 

@@ -8,7 +8,7 @@
 
 #include "dfe/dfe_exception.h"
 #include "dfe/platform/linux/certificate_int.h"
-#include "dfe/ssl/codec_int.h"
+#include "dfe/ssl/codec.h"
 #include "dfe/xml/data_hora.h"
 
 namespace luvaro {

@@ -5,11 +5,11 @@
 #include <functional>
 #include <string>
 
-#include "dfe/config/base64.h"
 #include "dfe/xml/cifra_texto.h"
 #include "dfe/config/dfe_componente.h"
 #include "dfe/config/ini.h"
 #include "dfe/dfe_exception.h"
+#include "dfe/ssl/codec.h"
 #include "dfe/ssl/dfe_ssl.h"
 #include "dfe/xml/gerador.h"
 #include "tests/support/temp_dir.h"
@@ -298,10 +298,10 @@ TEST(TConfiguracoes, CifrarTexto) {
   EXPECT_EQ(CifrarTexto("ak", "kk"), std::string("\x0A"
                                                  "k"));
   EXPECT_EQ(CifrarTexto(CifrarTexto("segredo 123", "chave"), "chave"), "segredo 123");
-  EXPECT_EQ(base64Encode("segredo"), "c2VncmVkbw==");
-  EXPECT_EQ(base64Decode("c2Vn\r\ncmVkbw=="), "segredo");
-  EXPECT_EQ(base64Decode("???"), std::nullopt);
-  EXPECT_EQ(base64Decode(""), "");
+  EXPECT_EQ(Base64Encode("segredo"), "c2VncmVkbw==");
+  EXPECT_EQ(Base64Decode("c2Vn\r\ncmVkbw=="), "segredo");
+  EXPECT_EQ(Base64Decode("???"), std::nullopt);
+  EXPECT_EQ(Base64Decode(""), "");
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 #pragma once
 
-// Private to the security facade and its back-ends (dfe/ssl and dfe/platform/<os>): the byte
-// encodings that digests, signatures and certificates travel in.
+// The byte encodings that digests, signatures, certificates and the configuration's secrets
+// travel in (OpenSSL's Base64 underneath; no library type in this header).
 
 #include <optional>
 #include <string>
