@@ -110,7 +110,9 @@ TEventos::TEventos(TReinfComponente& AOwner) : FOwner(&AOwner), FReinfEventos(AO
 
 bool TEventos::LoadFromString(const std::string& AXMLString) {
   bool resultado = false;
-  std::string resto = AXMLString;
+  // Blanks before the first document are dropped as those between documents are: an XML
+  // declaration after them would make the document unreadable for signing.
+  std::string resto = trimLeft(AXMLString);
   for (std::size_t p = resto.find(kFimReinf); p != std::string::npos; p = resto.find(kFimReinf)) {
     const std::string documento = resto.substr(0, p + kFimReinf.size());
     resto = trimText(std::string_view(resto).substr(p + kFimReinf.size()));

@@ -100,9 +100,10 @@ class TEventos {
   TEventos(const TEventos&) = delete;  // the collections point back to it
   TEventos& operator=(const TEventos&) = delete;
 
-  // Loads every "</Reinf>"-terminated document of the text, saving all events after each
-  // one; the result of the last document's load, false when the text holds none. A failure
-  // of a document propagates: the rest of the text is not loaded and nothing is saved.
+  // Loads every "</Reinf>"-terminated document of the text (blanks around the documents
+  // dropped), saving all events after each one; the result of the last document's load, false when
+  // the text holds none. A failure of a document propagates: the rest of the text is not loaded and
+  // nothing is saved.
   bool LoadFromString(const std::string& AXMLString);
   // ReinfEventos.LoadFromIni, then SaveToFiles.
   bool LoadFromStringINI(const std::string& AINIString);
