@@ -6,15 +6,13 @@
 
 #include <algorithm>
 #include <cctype>
-#include <chrono>
-#include <cstdio>
-#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 
 #include "dfe/dfe_exception.h"
 #include "dfe/ssl/codec.h"
+#include "dfe/xml/cifra_texto.h"
 #include "dfe/xml/validacao_documento.h"
 
 namespace luvaro {
@@ -58,33 +56,6 @@ std::string SomenteDigitos(std::string_view text) {
   for (char c : text)
     if (c >= '0' && c <= '9') digits += c;
   return digits;
-}
-
-// The key that scrambles the password: the current time as "hhnnsszzz".
-std::string ChaveSenha() {
-  const auto agora = std::chrono::system_clock::now();
-  const std::time_t segundos = std::chrono::system_clock::to_time_t(agora);
-  const auto ms =
-      std::chrono::duration_cast<std::chrono::milliseconds>(agora.time_since_epoch()).count() %
-      1000;
-  std::tm local{};
-  localtime_r(&segundos, &local);
-  char chave[16];
-  std::snprintf(chave, sizeof chave, "%02d%02d%02d%03d", local.tm_hour, local.tm_min, local.tm_sec,
-                static_cast<int>(ms));
-  return chave;
-}
-
-// Byte i combined with key byte i mod n by exclusive or; a byte equal to its key byte stays as
-// it is (so no zero byte appears). Applying it twice gives the value back.
-std::string Embaralhar(std::string_view value, std::string_view chave) {
-  std::string result(value);
-  if (chave.empty()) return result;
-  for (std::size_t i = 0; i < result.size(); ++i) {
-    const char k = chave[i % chave.size()];
-    if (result[i] != k) result[i] = static_cast<char>(result[i] ^ k);
-  }
-  return result;
 }
 
 void Apagar(std::string& secret) noexcept {
@@ -241,7 +212,7 @@ void TDFeSSL::SetNumeroSerie(const std::string& value) {
 }
 
 std::string TDFeSSL::Senha() const {
-  return Embaralhar(FSenha, FSenhaChave);
+  return CifrarTexto(FSenha, FSenhaChave);
 }
 
 void TDFeSSL::SetSenha(const std::string& value) {
@@ -251,8 +222,8 @@ void TDFeSSL::SetSenha(const std::string& value) {
   if (!mudou) return;
   DescarregarCertificado();
   Apagar(FSenha);
-  FSenhaChave = ChaveSenha();
-  FSenha = Embaralhar(value, FSenhaChave);
+  FSenhaChave = ChaveDoMomento();
+  FSenha = CifrarTexto(value, FSenhaChave);
 }
 
 // --- certificate data
