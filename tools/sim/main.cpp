@@ -11,6 +11,7 @@
 #include "tools/sim/esocial_role.h"
 #include "tools/sim/faults.h"
 #include "tools/sim/gov_role.h"
+#include "tools/sim/reinf_role.h"
 #include "tools/sim/sim_options.h"
 #include "tools/sim/sim_role.h"
 #include "tools/sim/sim_server.h"
@@ -91,6 +92,7 @@ int main(int argc, char** argv) {
       luvaro::sim::ErpRole(),
       luvaro::sim::GovRole(),
       luvaro::sim::EsocialRole(),
+      luvaro::sim::ReinfRole(),
       luvaro::sim::UpdateRole(),
   };
 

@@ -1,0 +1,48 @@
+#pragma once
+
+// What the reception and query services of the EFD-Reinf stand-in share: the run's state, the
+// clock, identifiers, digests and the signing of replies.
+
+#include <string>
+#include <string_view>
+
+#include "tools/sim/esocial_signature.h"
+#include "tools/sim/esocial_soap_int.h"
+#include "tools/sim/reinf_service.h"
+#include "tools/sim/reinf_store.h"
+
+namespace luvaro::sim::reinf {
+
+using esocial::SoapOperation;
+
+// The moment of a reception or processing in the forms the replies use.
+struct Momento {
+  std::string dataHora;  // 2024-05-10T14:22:31.733
+  std::string anoMes;    // 202405
+  std::string periodo;   // 2024-05
+  std::string compacto;  // 20240510142231
+};
+Momento Agora();
+
+// Base64 of the SHA-256 of a document's bytes.
+std::string HashDoDocumento(std::string_view xml);
+
+struct ServiceContext {
+  const ReinfConfig& config;
+  ReinfStore& store;
+  const ReplySigner& signer;
+
+  // "ID" + 34 digits: registration type, number (14, zero-filled), the moment, a sequence.
+  std::string NovoId(const Inscricao& inscricao, const Momento& momento) const;
+  // The document with the service's enveloped signature as its root's last child.
+  std::string Assinado(const std::string& documento) const;
+};
+
+// The two queries of the query service, given the operation's element of the SOAP body (its
+// `v1:` children are the request's fields).
+HttpReply ConsultarInformacoesConsolidadas(const SoapOperation& operation, xmlNode* pedido,
+                                           ServiceContext& context);
+HttpReply ConsultarReciboEvento(const SoapOperation& operation, xmlNode* pedido,
+                                std::string_view tpEv, ServiceContext& context);
+
+}  // namespace luvaro::sim::reinf
