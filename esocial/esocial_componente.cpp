@@ -2,6 +2,7 @@
 
 #include "dfe/ssl/dfe_ssl.h"
 #include "dfe/xml/texto.h"
+#include "esocial/esocial_web_services.h"
 #include "esocial/eventos.h"
 
 namespace luvaro {
@@ -12,7 +13,7 @@ TeSocialComponente::TeSocialComponente(const std::string& PathAplicacao)
   InicializarConfiguracoes();
   SSL().SetSSLDgst(TSSLDgst::dgstSHA256);
   FEventos = std::make_unique<TEventos>(*this);
-  // --- the four service calls (TWebServices) are created here.
+  FWebServices = std::make_unique<TWebServices>(*this);
 }
 
 // The container and the calls go before the framework part.

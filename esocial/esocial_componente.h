@@ -5,12 +5,14 @@
 #include <string>
 
 #include "dfe/config/dfe_componente.h"
+#include "dfe/xml/data_hora.h"
 #include "esocial/configuracoes_esocial.h"
 #include "esocial/esocial_conversao.h"
 
 namespace luvaro {
 
 class TEventos;
+class TWebServices;
 
 // Sees every request and raw reply of the four services. It is handed a copy: changing AXML
 // changes nothing in the call.
@@ -44,9 +46,22 @@ class TeSocialComponente : public TDFeComponente {
     FOnTransmissaoEventos = std::move(handler);
   }
 
-  // --- the four service calls: WebServices(), Enviar(grupo), Consultar(AProtocolo), the
-  // identifier queries and DownloadEventos are declared with TWebServices
-  // (esocial/esocial_web_services.h) and join this class here.
+  // --- the four service calls (esocial/esocial_web_services.h); each operation returns true
+  // or raises.
+  TWebServices& WebServices();
+  // Clears the send-lot call, then sends the container's events as one lot.
+  bool Enviar(int grupo);
+  bool Consultar(const std::string& AProtocolo);
+  bool ConsultaIdentificadoresEventosEmpregador(const std::string& CnpjEstab, TTipoEvento tpEvt,
+                                                DateTime PerApur);
+  bool ConsultaIdentificadoresEventosTabela(const std::string& CnpjEstab, TTipoEvento tpEvt,
+                                            const std::string& AchEvt, DateTime AdtIni,
+                                            DateTime AdtFim);
+  bool ConsultaIdentificadoresEventosTrabalhador(const std::string& CnpjEstab,
+                                                 const std::string& AcpfTrab, DateTime AdtIni,
+                                                 DateTime AdtFim);
+  bool DownloadEventos(const std::string& CnpjEmpr, const std::string& PorID,
+                       const std::string& PorNrRecibo);
 
   // Builds every event from its data and saves the files when Geral.Salvar is set.
   void AssinarEventos();
@@ -76,6 +91,7 @@ class TeSocialComponente : public TDFeComponente {
  private:
   std::unique_ptr<TEventos> FEventos;
   TStatuseSocial FStatus = TStatuseSocial::stIdle;
+  std::unique_ptr<TWebServices> FWebServices;
   TNotifyEventoseSocial FOnTransmissaoEventos;
 };
 
