@@ -1,11 +1,6 @@
 // The one place that turns the back-end enumerations into objects.
 
 #include "dfe/dfe_exception.h"
-#ifdef _WIN32
-#include "dfe/platform/windows/cert_store_cryptoapi.h"
-#else
-#include "dfe/platform/linux/cert_store_pkcs11.h"
-#endif
 #include "dfe/ssl/http_winhttp.h"
 #include "dfe/ssl/ssl_backends.h"
 #include "dfe/ssl/xmlsign_libxml2.h"
@@ -15,7 +10,7 @@ namespace luvaro {
 std::unique_ptr<TDFeSSLCryptClass> CriarCryptClass(TSSLCryptLib lib, TDFeSSL& owner) {
   switch (lib) {
     case TSSLCryptLib::cryWinCrypt:
-      return std::make_unique<TDFeWinCrypt>(owner);
+      return CriarCryptClassPlataforma(owner);
     default:
       // The other libraries are not carried by this program; the base answers every call.
       return std::make_unique<TDFeSSLCryptClass>(owner);

@@ -90,8 +90,7 @@ class TDFeSSLXmlSignClass {
   virtual bool Validar(const std::string& ConteudoXML, const std::string& ArqSchema,
                        std::string& MsgErro);
   virtual bool VerificarAssinatura(const std::string& ConteudoXML, std::string& MsgErro,
-                                   const std::string& infElement,
-                                   const std::string& SignatureNode,
+                                   const std::string& infElement, const std::string& SignatureNode,
                                    const std::string& SelectionNamespaces,
                                    const std::string& IdSignature, const std::string& IdAttr);
   virtual std::string ClassName() const { return "TDFeSSLXmlSignClass"; }
@@ -104,5 +103,9 @@ class TDFeSSLXmlSignClass {
 std::unique_ptr<TDFeSSLCryptClass> CriarCryptClass(TSSLCryptLib lib, TDFeSSL& owner);
 std::unique_ptr<TDFeSSLHttpClass> CriarHttpClass(TSSLHttpLib lib, TDFeSSL& owner);
 std::unique_ptr<TDFeSSLXmlSignClass> CriarXmlSignClass(TSSLXmlSignLib lib, TDFeSSL& owner);
+
+// This platform's certificate store (cryWinCrypt). Defined in the platform folder that CMake
+// builds (dfe/platform/<os>/), so the factory names no platform header.
+std::unique_ptr<TDFeSSLCryptClass> CriarCryptClassPlataforma(TDFeSSL& owner);
 
 }  // namespace luvaro

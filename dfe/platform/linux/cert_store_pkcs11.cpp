@@ -470,4 +470,8 @@ bool TDFeWinCrypt::ValidarHash(std::string_view data, TSSLDgst Digest, std::stri
   return verified == 1;
 }
 
+std::unique_ptr<TDFeSSLCryptClass> CriarCryptClassPlataforma(TDFeSSL& owner) {
+  return std::make_unique<TDFeWinCrypt>(owner);
+}
+
 }  // namespace luvaro
