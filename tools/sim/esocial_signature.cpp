@@ -188,15 +188,16 @@ ReplySigner ReplySigner::Generated() {
   return ReplySigner(std::move(keyPem), std::move(certPem));
 }
 
-void ReplySigner::Sign(xmlDoc* doc) const {
+void ReplySigner::Sign(xmlDoc* doc, const std::string& referenceUri) const {
   xmlNode* root = xmlDocGetRootElement(doc);
   if (!root) throw std::runtime_error("ReplySigner::Sign: empty document");
   xmlNode* signature = xmlSecTmplSignatureCreate(doc, xmlSecTransformInclC14NId,
                                                  xmlSecTransformRsaSha256Id, nullptr);
   if (!signature) throw std::runtime_error("xmlSecTmplSignatureCreate failed");
   xmlAddChild(root, signature);
-  xmlNode* reference = xmlSecTmplSignatureAddReference(signature, xmlSecTransformSha256Id, nullptr,
-                                                       BAD_CAST "", nullptr);
+  xmlNode* reference = xmlSecTmplSignatureAddReference(
+      signature, xmlSecTransformSha256Id, nullptr,
+      reinterpret_cast<const xmlChar*>(referenceUri.c_str()), nullptr);
   if (!reference || !xmlSecTmplReferenceAddTransform(reference, xmlSecTransformEnvelopedId) ||
       !xmlSecTmplReferenceAddTransform(reference, xmlSecTransformInclC14NId)) {
     throw std::runtime_error("xmlSecTmplSignatureAddReference failed");

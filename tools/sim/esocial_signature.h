@@ -41,9 +41,11 @@ class ReplySigner {
   // A fresh RSA key and a self-signed certificate, made in memory.
   static ReplySigner Generated();
 
-  // Adds an enveloped RSA-SHA256 signature over the whole document (empty reference,
-  // inclusive C14N, the certificate in KeyInfo) as the root's last child.
-  void Sign(_xmlDoc* doc) const;
+  // Adds an enveloped RSA-SHA256 signature (inclusive C14N, the certificate in KeyInfo) as the
+  // root's last child. The reference is the whole document (""), or "#" + the value of an
+  // attribute the document has registered as an ID (an element that must still verify when
+  // the document travels inside another one).
+  void Sign(_xmlDoc* doc, const std::string& referenceUri = {}) const;
 
   const std::string& CertificatePem() const noexcept { return m_certPem; }
 

@@ -55,16 +55,6 @@ LotCheck Recusado(Ocorrencia ocorrencia) {
   return check;
 }
 
-// The schema check marks xs:ID attributes only while it validates; the signature's reference
-// ("#" + id) must find the event element before that, so its lower-case "id" is registered here.
-void RegistrarId(xmlDoc* doc, xmlNode* evento) {
-  xmlAttr* attr = xmlHasProp(evento, reinterpret_cast<const xmlChar*>("id"));
-  const std::optional<std::string> value = Attribute(evento, "id");
-  if (!attr || !value || value->empty()) return;
-  const auto* id = reinterpret_cast<const xmlChar*>(value->c_str());
-  if (xmlGetID(doc, id) == nullptr) xmlAddID(nullptr, doc, id, attr);
-}
-
 // The event's signature must have one reference, to the event element by its id.
 std::optional<std::string> ReferenciaForaDoEvento(xmlNode* root, const std::string& id) {
   xmlNode* signature = ChildElement(root, "Signature");
@@ -162,6 +152,14 @@ CheckedEvent CheckEvent(xmlNode* evento, SchemaSet& schemas,
 }
 
 }  // namespace
+
+void RegistrarId(xmlDoc* doc, xmlNode* evento) {
+  xmlAttr* attr = xmlHasProp(evento, reinterpret_cast<const xmlChar*>("id"));
+  const std::optional<std::string> value = Attribute(evento, "id");
+  if (!attr || !value || value->empty()) return;
+  const auto* id = reinterpret_cast<const xmlChar*>(value->c_str());
+  if (xmlGetID(doc, id) == nullptr) xmlAddID(nullptr, doc, id, attr);
+}
 
 const TipoEvento* TipoDoElemento(std::string_view elemento) {
   for (const TipoEvento& tipo : kTipos) {

@@ -70,6 +70,10 @@ struct LotCheck {
 // that its identifier is the one of its `evento`.
 LotCheck CheckLot(xmlNode* lot, SchemaSet& schemas, const std::optional<std::string>& trustedCaPem);
 
+// Registers the lower-case "id" attribute of an element as the document's ID, so that a
+// signature reference "#" + id finds it (a schema check does so only while it validates).
+void RegistrarId(xmlDoc* doc, xmlNode* elemento);
+
 // Cuts a text to `max` characters (not bytes) at a character boundary.
 std::string LimitarTexto(std::string text, std::size_t max);
 

@@ -146,8 +146,15 @@ std::string ServiceContext::NovoId(const Inscricao& inscricao, const Momento& mo
 std::string ServiceContext::Assinado(const std::string& documento) const {
   ParsedXml parsed = ParseXml(documento);
   if (!parsed.doc) throw std::runtime_error("reply document not well-formed: " + parsed.error);
-  signer.Sign(parsed.doc.get());
-  return SerializeNode(xmlDocGetRootElement(parsed.doc.get()));
+  // As the events are signed: the reference names the element below the root by its id, so
+  // that an R-5001 still verifies inside the lot reply that carries it.
+  xmlNode* root = xmlDocGetRootElement(parsed.doc.get());
+  xmlNode* assinado = FirstElement(root);
+  const std::string id = Attribute(assinado, "id").value_or("");
+  if (id.empty()) throw std::runtime_error("reply document without an id to sign");
+  RegistrarId(parsed.doc.get(), assinado);
+  signer.Sign(parsed.doc.get(), "#" + id);
+  return SerializeNode(root);
 }
 
 std::string TransmissorDoNome(std::string_view commonName) {

@@ -34,7 +34,8 @@ struct ServiceContext {
 
   // "ID" + 34 digits: registration type, number (14, zero-filled), the moment, a sequence.
   std::string NovoId(const Inscricao& inscricao, const Momento& momento) const;
-  // The document with the service's enveloped signature as its root's last child.
+  // The document with the service's enveloped signature as its root's last child, its
+  // reference naming the element below the root by its id.
   std::string Assinado(const std::string& documento) const;
 };
 

@@ -64,6 +64,9 @@ TEST_F(ReinfEnvioTest, GoodLotGetsOneAcceptedR5001PerEventWithReceiptAndTotals) 
         << recibos.back();
   }
   EXPECT_NE(recibos[0], recibos[1]);
+  // An R-5001 also verifies where it stands, inside the lot reply.
+  ExpectSignedByService(SerializeNode(root), "r5001-no-lote",
+                        "(//*[local-name()='evento'])[2]/*/*[local-name()='Signature']");
   EXPECT_NE(protocolos[1], protocolos[2]);
 
   // R-1000 names no establishment: the head office of the CNPJ root 12345678.

@@ -139,17 +139,23 @@ std::string ReinfFixture::SchemaErrors(xmlDoc* doc, std::string_view schemaFile)
   return text;
 }
 
-void ReinfFixture::ExpectSignedByService(const std::string& documento, std::string_view name) {
+void ReinfFixture::ExpectSignedByService(const std::string& documento, std::string_view name,
+                                         const std::string& signatureXPath) {
   const fs::path file = g_suite->dir / ("verificar-" + std::string(name) + "-" +
                                         std::to_string(++g_suite->counter) + ".xml");
   luvaro::test::WriteFile(file, documento);
   luvaro::test::ProcessOptions options;
-  // The signature directly below the root: a lot reply also holds the R-5001s' own.
   options.args = {"--verify",
                   "--trusted-pem",
                   g_suite->cert.string(),
+                  "--id-attr:id",
+                  "retornoLoteEventos",
+                  "--id-attr:id",
+                  "evtTotal",
+                  "--id-attr:id",
+                  "evtTotalContrib",
                   "--node-xpath",
-                  "/*/*[local-name()='Signature']",
+                  signatureXPath,
                   file.string()};
   const auto result = luvaro::test::RunProcess("/usr/bin/xmlsec1", options);
   EXPECT_EQ(result.exitCode, 0) << name << ": " << result.err;

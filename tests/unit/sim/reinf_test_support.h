@@ -64,8 +64,11 @@ class ReinfFixture : public ::testing::Test {
   static XmlDoc Resultado(const HttpReply& reply, std::string_view schemaFile);
   // The messages of a validation against a schema of the temporary folder ("" when valid).
   static std::string SchemaErrors(xmlDoc* doc, std::string_view schemaFile);
-  // Checks the document's signature with the xmlsec1 tool and the test certificate.
-  static void ExpectSignedByService(const std::string& documento, std::string_view name);
+  // Checks a signature of the document with the xmlsec1 tool and the test certificate: by default
+  // the one directly below the root (a lot reply also holds the R-5001s' own).
+  static void ExpectSignedByService(
+      const std::string& documento, std::string_view name,
+      const std::string& signatureXPath = "/*/*[local-name()='Signature']");
 
   // Sends a lot; the reply document, checked against RetornoLoteEventos and its signature.
   static XmlDoc Enviar(ReinfService& service, const std::string& lote);
