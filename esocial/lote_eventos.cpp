@@ -1,5 +1,6 @@
 #include "esocial/lote_eventos.h"
 
+#include <fstream>
 #include <iterator>
 
 #include "dfe/dfe_exception.h"
@@ -69,9 +70,13 @@ bool TLoteEventos::LoadFromString(const std::string& AXMLString) {
 }
 
 bool TLoteEventos::LoadFromFile(const std::string& CaminhoArquivo) {
-  TLeitor leitor;
-  leitor.CarregarArquivo(CaminhoArquivo);
-  LoadFromString(leitor.Arquivo());
+  // The file's bytes as they are (a UTF-8 byte-order mark dropped).
+  std::ifstream in(CaminhoArquivo, std::ios::binary);
+  if (!in) throw EDFeException("Arquivo não encontrado: " + CaminhoArquivo);
+  std::string texto((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (in.bad()) throw EDFeException("Erro ao ler o arquivo: " + CaminhoArquivo);
+  if (texto.starts_with("\xEF\xBB\xBF")) texto.erase(0, 3);
+  LoadFromString(texto);
   for (const auto& item : FItems) item->SetNomeArq(CaminhoArquivo);
   return true;
 }

@@ -216,9 +216,10 @@ TEST_F(LoteEventosTest, CargaDeTextoArquivoEStream) {
   EXPECT_EQ(lote.Items(0).Leitor().Arquivo(), "") << "loading sets the text only";
   EXPECT_THROW(lote.Items(2), EDFeException);
 
-  test::WriteFile(dir.path() / "lote.xml", a);
+  test::WriteFile(dir.path() / "lote.xml", "\xEF\xBB\xBF" + a + "\n");
   EXPECT_TRUE(lote.LoadFromFile((dir.path() / "lote.xml").string()));
   ASSERT_EQ(lote.Count(), 3);
+  EXPECT_EQ(lote.Items(2).XML(), a) << "the file's bytes";
   for (int i = 0; i < 3; ++i)
     EXPECT_EQ(lote.Items(i).NomeArq(), (dir.path() / "lote.xml").string());
   EXPECT_THROW(lote.LoadFromFile((dir.path() / "nao-existe.xml").string()), EDFeException);
