@@ -144,6 +144,19 @@ TEST_F(ReinfWebServicesTest, SemSalvarArquivosNenhumR5001) {
             "<loteEventos></loteEventos></Reinf>");
 }
 
+TEST_F(ReinfWebServicesTest, NomeVindoDaRespostaNaoSaiDaPasta) {
+  Config().Geral().SetSalvar(false);
+  const std::string retorno =
+      "<Reinf><retornoLoteEventos id=\"L1\"><status><cdStatus>2</cdStatus></status>"
+      "<retornoEventos><evento id=\"../../fora\"><Reinf><evtTotal id=\"T\"/></Reinf></evento>"
+      "</retornoEventos></retornoLoteEventos></Reinf>";
+  m_resposta = Resposta("ReceberLoteEventosResult", retorno);
+  ASSERT_TRUE(m_comp->Enviar());
+  EXPECT_EQ(Arquivos(), std::vector<std::string>{".__.__fora-R5001.xml"});
+  EXPECT_FALSE(std::filesystem::exists(m_dir.path().parent_path() / "fora-R5001.xml"));
+  EXPECT_FALSE(std::filesystem::exists(m_dir / "fora-R5001.xml"));
+}
+
 TEST_F(ReinfWebServicesTest, ExtracaoEDecodificacaoDaResposta) {
   const std::string retorno = FixtureReinf("retornos/lote-rejeitado.xml");
   std::string escapado = replaceAll(retorno, "&", "&amp;");
