@@ -206,6 +206,18 @@ TEST_F(ReinfEventosTest, BibliotecasSemSHA256) {
   }
 }
 
+TEST_F(ReinfEventosTest, DocumentoSemEventoConhecidoAtribuidoDireto) {
+  TevtInfoContri evento(*m_comp);
+  try {
+    evento.SetXML("<Reinf><evtOutro id=\"ID1\"/></Reinf>");
+    FAIL() << "sem exceção";
+  } catch (const EReinfException& e) {
+    EXPECT_STREQ(e.what(), "Tipo de evento não identificado no documento.");
+  }
+  EXPECT_EQ(evento.XML(), "<Reinf><evtOutro id=\"ID1\"/></Reinf>");
+  EXPECT_EQ(evento.Id(), "");
+}
+
 TEST_F(ReinfEventosTest, DeclaracaoPostaAntesDeAssinar) {
   std::string semDeclaracao = FixtureReinf("r2099-fechamento.xml");
   semDeclaracao.erase(0, semDeclaracao.find("<Reinf"));
