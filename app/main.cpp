@@ -1,14 +1,28 @@
 #include "app/luvaro.h"
+#include "dfe/platform/linux/token_environment.h"
 #include "dfe/raii/curl.h"
+#include "dfe/ssl/libxml2_global.h"
 #include "update/atualizacao.h"
+#include "workers/transmissores.h"
 
-// The workers of the project types ("esocial", "reinf", "esocialbx") and the update check are
-// registered here as they are built; see app/core/worker.h and app/core/update_step.h.
+// The workers of the project types and the update check are registered here; see
+// app/core/worker.h, app/core/update_step.h and workers/transmissor.h.
 int main(int argc, char** argv) {
-  // Process-wide: made before any thread starts, ended after the last one has stopped.
+  // Process-wide: made before any thread starts, ended after the last one has stopped, in
+  // reverse order.
+  luvaro::LibXml2Global libxml2;
   luvaro::CurlGlobal curl;
+  // The PKCS#11 module (LUVARO_PKCS11_MODULE, else the p11-kit proxy) loads on first use.
+  luvaro::TokenEnvironment tokens(luvaro::TokenEnvironment::ModuleFromEnvironment());
+
+  // Settings read once at start-up: the web-service time-out (LUVARO_TIMEOUT_MS), the update
+  // server (LUVARO_ATUALIZACAO_URL) and the application folder.
+  luvaro::TAmbienteTransmissao ambiente;
+  ambiente.Tokens = &tokens;
+  ambiente.TimeOut = luvaro::TimeOutDoAmbiente();
   luvaro::WorkerRegistry workers;
-  // The update server (LUVARO_ATUALIZACAO_URL) and the application folder are read here, once.
+  luvaro::RegistrarTransmissores(workers, ambiente);
+
   return luvaro::RunLuvaro(argc, argv, workers,
                            luvaro::CriarPassoAtualizacao(luvaro::ConfigAtualizacaoDoAmbiente()));
 }

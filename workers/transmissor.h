@@ -34,7 +34,6 @@
 namespace luvaro {
 
 class IIntegrador;
-class ProcessTimeZone;
 class TCertificado;
 class TDFeComponente;
 class TokenEnvironment;
@@ -46,7 +45,6 @@ inline constexpr int kTimeOutTransmissao = 180000;
 // objects (not owned; they outlive every worker) and the settings read once at start-up.
 struct TAmbienteTransmissao {
   TokenEnvironment* Tokens = nullptr;      // the PKCS#11 module and the token login state
-  ProcessTimeZone* FusoHorario = nullptr;  // the process-wide time-zone setting
   int TimeOut = kTimeOutTransmissao;       // WebServices.TimeOut of every worker
   // Makes the ERP client of the run from its endpoints; unset: TIntegradorOrvane.
   std::function<std::shared_ptr<IIntegrador>(const TEnderecosOrvane&)> CriarIntegrador;

@@ -1,0 +1,350 @@
+// The eSocial job of the real executable in headless mode, end to end: luvaro-sim as the ERP
+// and as the eSocial services, the SoftHSM test token, a temporary application folder. Each
+// case checks the exit code, the lines on standard error, the files written and what the
+// stand-ins received.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <regex>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "tests/e2e/esocial/esocial_cenario.h"
+#include "tests/support/process.h"
+#include "tests/support/temp_dir.h"
+#include "tests/support/token.h"
+
+namespace fs = std::filesystem;
+
+namespace luvaro::test {
+namespace {
+
+const fs::path kExe = LUVARO_EXE;
+
+const std::string kInicio =
+    "Iniciando...\nVerificando atualização...\nSetando os parametros...\n"
+    "Configurando certificado...\n";
+const std::string kStatusEnvio = kInicio +
+                                 "Buscando eventos...\nMontando eventos...\nEnviando eventos...\n"
+                                 "Enviando retorno para o Orvane...\n";
+const std::string kStatusConsulta =
+    kInicio + "Consultando protocolo...\nEnviando retorno para o Orvane...\n";
+const std::string kGenerico = "Erro: Erro durante a execução: \n\nERRO: ";
+
+// The events of the fixture lot: every document but the one of no known type, by evento Id,
+// and those the service finds invalid against their schema.
+const std::set<std::string> kEventosEnviados = {
+    "ID1123456780000002024051012000000001", "ID1123456780000002024051012000000002",
+    "ID1123456780000002024051012000000003", "ID1123456780000002024051012000000004",
+    "ID1123456780000002024051012000000005", "ID1123456780000002024051012000000006",
+    "ID1123456780000002024051012000000007", "ID1123456780000002024051012000000008",
+    "ID1123456780000002024051012000000009"};
+const std::set<std::string> kEventosInvalidos = {"ID1123456780000002024051012000000004",
+                                                 "ID1123456780000002024051012000000007"};
+
+std::vector<std::string> Endpoints(const SimProcess& sim) {
+  std::vector<std::string> nomes;
+  for (const RecordedRequest& r : sim.Requests()) nomes.push_back(r.endpoint);
+  return nomes;
+}
+
+std::vector<std::string> Arquivos(const fs::path& pasta) {
+  std::vector<std::string> nomes;
+  if (!fs::is_directory(pasta)) return nomes;
+  for (const auto& e : fs::directory_iterator(pasta))
+    if (e.is_regular_file()) nomes.push_back(e.path().filename().string());
+  std::sort(nomes.begin(), nomes.end());
+  return nomes;
+}
+
+const std::string* Achar(const std::vector<std::string>& nomes, const std::regex& padrao) {
+  for (const std::string& nome : nomes)
+    if (std::regex_match(nome, padrao)) return &nome;
+  return nullptr;
+}
+
+class EsocialE2E : public ::testing::Test {
+ protected:
+  ProcessResult Run(const std::vector<std::string>& args,
+                    const std::map<std::string, std::string>& extra = {}) {
+    ProcessOptions options;
+    options.args = args;
+    options.env = cenario.Ambiente();
+    for (const auto& [nome, valor] : extra) options.env[nome] = valor;
+    return RunProcess(kExe, options);
+  }
+
+  EsocialCenario cenario;
+  TempDir trabalho{"luvaro-e2e-esocial-trabalho"};
+};
+
+// The whole road: a send of a mixed lot, then the query of the protocol it returned.
+TEST_F(EsocialE2E, SendThenQueryReachTheErp) {
+  const std::string mesAntes = MesAtual();
+  const ProcessResult envio = Run(cenario.ArgsEnvio());
+  ASSERT_FALSE(envio.timedOut);
+  EXPECT_EQ(envio.exitCode, 0) << envio.err;
+  EXPECT_EQ(envio.err, kStatusEnvio);
+
+  // The ERP handed out the lot and received the service's reply with the lot path.
+  const auto erp = cenario.Erp().Requests();
+  ASSERT_EQ(Endpoints(cenario.Erp()), (std::vector<std::string>{"lotes", "lotesRetorno"}));
+  EXPECT_EQ(erp[0].target, "/spring/esocial/lotes?empresaKey=EMPRESA-DEMO");
+  const std::string retornoEnvio = MembroJson(erp[1].body, "xmlRetornoLote");
+  EXPECT_EQ(MembroJson(erp[1].body, "empresaKey"), EsocialCenario::kEmpresa);
+  EXPECT_EQ(MembroJson(erp[1].body, "lotePath"), EsocialCenario::kLotePath);
+  EXPECT_NE(retornoEnvio.find("<cdResposta>201</cdResposta>"), std::string::npos) << retornoEnvio;
+  const std::string protocolo = Entre(retornoEnvio, "<protocoloEnvio>", "</protocoloEnvio>");
+  ASSERT_TRUE(std::regex_match(protocolo, std::regex(R"(1\.2\.\d{6}\.\d{19})"))) << protocolo;
+
+  // One lot reached the service over TLS with the company certificate; every event in it is
+  // signed, and xmlsec1 accepts each signature against the test CA.
+  const auto governo = cenario.Governo().Requests();
+  ASSERT_EQ(Endpoints(cenario.Governo()), std::vector<std::string>{"EnviarLoteEventos"});
+  EXPECT_EQ(governo[0].tls.at("serial"), SerialDe("empresa"));
+  EXPECT_NE(governo[0].body.find("<envioLoteEventos grupo=\"1\">"), std::string::npos);
+  const std::vector<EventoDoLote> eventos = EventosDoLote(governo[0].body);
+  std::set<std::string> ids;
+  for (const EventoDoLote& evento : eventos) {
+    SCOPED_TRACE(evento.id);
+    ids.insert(evento.id);
+    std::string saida;
+    EXPECT_TRUE(XmlsecVerifica(evento.documento, trabalho.path(), &saida)) << saida;
+  }
+  EXPECT_EQ(ids, kEventosEnviados);
+  EXPECT_EQ(eventos.size(), kEventosEnviados.size());
+
+  // The request and the reply were saved under Docs/<transmitter>/<MMyyyy>.
+  const fs::path docs = cenario.Home() / "Docs" / std::string(EsocialCenario::kTransmissor);
+  std::vector<std::string> meses;
+  for (const auto& e : fs::directory_iterator(docs)) meses.push_back(e.path().filename());
+  ASSERT_EQ(meses.size(), 1u);
+  EXPECT_TRUE(meses[0] == mesAntes || meses[0] == MesAtual()) << meses[0];
+  const std::vector<std::string> salvos = Arquivos(docs / meses[0]);
+  const std::string* rec = Achar(salvos, std::regex(R"(\d{12}-rec\.xml)"));
+  ASSERT_NE(rec, nullptr) << ::testing::PrintToString(salvos);
+  EXPECT_NE(Achar(salvos, std::regex(R"(\d{12}-env-lot\.xml)")), nullptr);
+  EXPECT_NE(ReadFile(docs / meses[0] / *rec).find(protocolo), std::string::npos);
+
+  // The query of that protocol brings one receipt per valid event and the occurrences of the
+  // invalid ones to the ERP.
+  const ProcessResult consulta = Run(cenario.ArgsConsulta(protocolo));
+  ASSERT_FALSE(consulta.timedOut);
+  EXPECT_EQ(consulta.exitCode, 0) << consulta.err;
+  EXPECT_EQ(consulta.err, kStatusConsulta);
+  ASSERT_EQ(Endpoints(cenario.Erp()),
+            (std::vector<std::string>{"lotes", "lotesRetorno", "consultaProtocoloRetorno"}));
+  const RecordedRequest retorno = cenario.Erp().Requests()[2];
+  EXPECT_EQ(MembroJson(retorno.body, "empresaKey"), EsocialCenario::kEmpresa);
+  const std::string processamento = MembroJson(retorno.body, "xmlRetornoLote");
+  EXPECT_NE(processamento.find("<protocoloEnvio>" + protocolo), std::string::npos);
+  for (const std::string& id : kEventosEnviados) {
+    SCOPED_TRACE(id);
+    const std::string doEvento = Entre(processamento, "<evento Id=\"" + id + "\">", "</evento>");
+    ASSERT_FALSE(doEvento.empty()) << processamento;
+    if (kEventosInvalidos.contains(id)) {
+      EXPECT_NE(doEvento.find("<cdResposta>401</cdResposta>"), std::string::npos) << doEvento;
+      EXPECT_NE(doEvento.find("<codigo>143</codigo>"), std::string::npos) << doEvento;
+      EXPECT_EQ(doEvento.find("<nrRecibo>"), std::string::npos);
+    } else {
+      EXPECT_NE(doEvento.find("<cdResposta>201</cdResposta>"), std::string::npos) << doEvento;
+      EXPECT_NE(doEvento.find("<nrRecibo>"), std::string::npos);
+    }
+  }
+  // A query run sets no document folder: its files land in Docs itself.
+  const std::vector<std::string> docsRaiz = Arquivos(cenario.Home() / "Docs");
+  EXPECT_NE(std::find(docsRaiz.begin(), docsRaiz.end(), "eSocial-sit.xml"), docsRaiz.end())
+      << ::testing::PrintToString(docsRaiz);
+}
+
+// Every way a run ends early: the exit code, the dialog (the last line on standard error),
+// whether anything reached the service, and the log.
+TEST_F(EsocialE2E, FailuresEndWithTheirDialogAndExitCode) {
+  const RefusingPort erpFora;
+  std::vector<std::string> argsErpFora = cenario.ArgsEnvio();
+  argsErpFora[2] = erpFora.Url();
+  struct Caso {
+    const char* nome;
+    std::vector<std::string> args;
+    std::map<std::string, std::string> env;
+    std::string faultsGoverno;
+    int exitCode;
+    std::string err;      // standard error, whole or up to the error's own text
+    std::string detalhe;  // a text that follows in the dialog, "" when err is whole
+    bool enviou;          // a lot reached the service
+    std::string log;      // a text the log holds ("" when none is expected)
+  } casos[] = {
+      {"no certificate chosen",
+       cenario.ArgsEnvio(),
+       {{"LUVARO_CERTIFICADO", "00"}},
+       "",
+       2,
+       kInicio,
+       "",
+       false,
+       ""},
+      {"empty lot",
+       cenario.ArgsEnvio(EsocialCenario::kEmpresaVazia),
+       {},
+       "",
+       1,
+       kInicio + "Buscando eventos...\nMontando eventos...\n" + kGenerico +
+           "Nenhum evento encontrado para transmissão.\n",
+       "",
+       false,
+       "ERROR: Nenhum evento encontrado para transmissão."},
+      {"service fails with 500",
+       cenario.ArgsEnvio(),
+       {},
+       "body=soap-fault\n",
+       1,
+       kInicio + "Buscando eventos...\nMontando eventos...\nEnviando eventos...\n"
+                 "Erro: SERVIÇO DO E-SOCIAL ESTÁ FORA DO AR!\n\nDETALHE: No momento o sreviço do "
+                 "e-social está fora do ar, tente novamente mais tarde.\n\nDADOS TÉCNICOS: \n",
+       "Erro HTTP: 500",
+       true,
+       ""},
+      {"service time-out",
+       cenario.ArgsEnvio(),
+       {{"LUVARO_TIMEOUT_MS", "1500"}},
+       "delay=60000\n",
+       1,
+       kInicio +
+           "Buscando eventos...\nMontando eventos...\nEnviando eventos...\n"
+           "Erro: Erro no envio da requisição: \n\nDETALHE: Tempo limite de envio estourado.\n\n"
+           "SOLUÇÃO: Por favor verifique a conexão com a internet e tente novamente.\n"
+           "                Caso o problema continue, o servidor da receita pode estar "
+           "congestionado,\n                por favor tente novamente mais tarde.\n",
+       "",
+       true,
+       ""},
+      {"ERP unreachable",
+       argsErpFora,
+       {},
+       "",
+       1,
+       kInicio + "Buscando eventos...\n" + kGenerico,
+       "Erro ao consultar eventos no Orvane.\n\n",
+       false,
+       "ERROR: Erro ao consultar eventos no Orvane."},
+      // libp11 writes the loader's own failure to standard error before the dialog.
+      {"PKCS#11 module that cannot be loaded",
+       cenario.ArgsEnvio(),
+       {{"LUVARO_PKCS11_MODULE", (trabalho.path() / "sem-modulo.so").string()}},
+       "",
+       1,
+       kInicio,
+       kGenerico + "TDFeWinCrypt. Erro ao abrir StoreName",
+       false,
+       "ERROR: TDFeWinCrypt. Erro ao abrir StoreName"},
+  };
+  for (const Caso& c : casos) {
+    SCOPED_TRACE(c.nome);
+    const std::size_t antes = cenario.Governo().Requests().size();
+    if (!c.faultsGoverno.empty()) cenario.Governo().SetFaults(c.faultsGoverno);
+    const ProcessResult r = Run(c.args, c.env);
+    cenario.Governo().ClearFaults();
+    ASSERT_FALSE(r.timedOut);
+    EXPECT_EQ(r.exitCode, c.exitCode) << r.err;
+    if (c.detalhe.empty()) {
+      EXPECT_EQ(r.err, c.err);
+    } else {
+      EXPECT_TRUE(r.err.starts_with(c.err)) << r.err;
+      EXPECT_NE(r.err.find(c.detalhe, c.err.size()), std::string::npos) << r.err;
+    }
+    EXPECT_EQ(cenario.Governo().Requests().size() > antes, c.enviou);
+    if (!c.log.empty()) {
+      EXPECT_NE(cenario.Logs().find(c.log), std::string::npos) << cenario.Logs();
+    }
+  }
+}
+
+// A PIN the token refuses is presented once: the token sees one login, nothing reaches the
+// service, and the run ends with a dialog and exit code 1.
+ProcessResult RunWithWrongPin(EsocialCenario& cenario, const fs::path& spyLog) {
+  ProcessOptions options;
+  options.args = cenario.ArgsEnvio();
+  options.env = cenario.Ambiente();
+  options.env["LUVARO_PIN"] = "9999";
+  options.env["LUVARO_PKCS11_MODULE"] = TestToken::SpyModule().string();
+  options.env["PKCS11SPY"] = TestToken::SoftHsmModule().string();
+  options.env["PKCS11SPY_OUTPUT"] = spyLog.string();
+  return RunProcess(kExe, options);
+}
+
+TEST_F(EsocialE2E, WrongPinReachesTheTokenOnceAndNothingIsSent) {
+  const fs::path spyLog = trabalho.path() / "spy.log";
+  const ProcessResult r = RunWithWrongPin(cenario, spyLog);
+  ASSERT_FALSE(r.timedOut);
+  EXPECT_EQ(r.exitCode, 1) << r.err;
+  EXPECT_TRUE(r.err.starts_with(kInicio + "Buscando eventos...\nMontando eventos...\n"
+                                          "Enviando eventos...\nErro: "))
+      << r.err;
+  EXPECT_EQ(Ocorrencias(ReadFile(spyLog), ": C_Login\n"), 1);
+  EXPECT_TRUE(cenario.Governo().Requests().empty());
+  EXPECT_EQ(Endpoints(cenario.Erp()), std::vector<std::string>{"lotes"});
+}
+
+// The dialog of that run is the certificate advice once the transport reports a client key
+// whose token refused the PIN as 12186, as it does for a key gone during the handshake; today
+// the key's PIN failure reaches the failure reporting before the request is made, without the
+// transport's codes, and shows the generic dialog.
+TEST_F(EsocialE2E, DISABLED_WrongPinEndsWithTheCertificateDialog) {
+  const ProcessResult r = RunWithWrongPin(cenario, trabalho.path() / "spy.log");
+  EXPECT_EQ(r.exitCode, 1) << r.err;
+  EXPECT_TRUE(r.err.ends_with(
+      "Erro: Erro ao ler o certificado: \n\nDETALHE: Ocorreu uma falha na leitura do "
+      "certificado para assinatura e transmissão.\n\nSOLUÇÃO: Por favor verifique se o "
+      "certificado está devidamente conectado na máquina.\n                Caso o problema "
+      "continue, verifique se o certificado ainda está válido e\n                o utilize em "
+      "outros serviços para confirmar seu funcionamento.\n"))
+      << r.err;
+}
+
+// When the ERP refuses the reply after a successful send, the reply is not lost: the log names
+// the file under Docs that holds it, and the dialog keeps its text.
+TEST_F(EsocialE2E, ReplyTheErpRefusedStaysInDocsAndTheLogNamesIt) {
+  cenario.Erp().SetFaults("status=500\nonly=lotesRetorno\n");
+  const ProcessResult r = Run(cenario.ArgsEnvio());
+  ASSERT_FALSE(r.timedOut);
+  EXPECT_EQ(r.exitCode, 1) << r.err;
+  EXPECT_EQ(r.err, kStatusEnvio + kGenerico +
+                       "Erro ao enviar o retorno do envio para o Orvane.\n\n"
+                       "500 - Internal Server Error\n");
+
+  const std::string logs = cenario.Logs();
+  const std::string salvo = Entre(logs, "Retorno não entregue ao Orvane, salvo em: ", "\r\n");
+  ASSERT_FALSE(salvo.empty()) << logs;
+  EXPECT_TRUE(
+      std::regex_match(salvo, std::regex(".*/Docs/" + std::string(EsocialCenario::kTransmissor) +
+                                         R"(/\d{6}/\d{12}-rec\.xml)")))
+      << salvo;
+  const std::string enviado = MembroJson(cenario.Erp().Requests().back().body, "xmlRetornoLote");
+  const std::string protocolo = Entre(enviado, "<protocoloEnvio>", "</protocoloEnvio>");
+  ASSERT_FALSE(protocolo.empty());
+  EXPECT_NE(ReadFile(salvo).find("<protocoloEnvio>" + protocolo + "</protocoloEnvio>"),
+            std::string::npos);
+  EXPECT_NE(logs.find("ERROR: Erro ao enviar o retorno do envio para o Orvane."),
+            std::string::npos);
+}
+
+// Process 2 with the eSocial worker chooses the certificate and does nothing else, whether or
+// not one was chosen.
+TEST_F(EsocialE2E, Process2OnlyChoosesTheCertificate) {
+  for (const char* certificado : {"empresa", "nenhum"}) {
+    SCOPED_TRACE(certificado);
+    const std::string serial = std::string(certificado) == "empresa" ? SerialDe("empresa") : "00";
+    const ProcessResult r = Run(cenario.ArgsProcesso2(), {{"LUVARO_CERTIFICADO", serial}});
+    ASSERT_FALSE(r.timedOut);
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.err, kInicio);
+  }
+  EXPECT_TRUE(cenario.Erp().Requests().empty());
+  EXPECT_TRUE(cenario.Governo().Requests().empty());
+}
+
+}  // namespace
+}  // namespace luvaro::test
