@@ -12,6 +12,7 @@
 #include "dfe/raii/curl.h"
 #include "tests/support/sim_process.h"
 #include "tests/support/temp_dir.h"
+#include "tests/unit/dfe/ssl/failure_of.h"
 #include "update/config_atualizacao.h"
 #include "update/consulta_versao.h"
 #include "update/http_download_progress.h"
@@ -36,16 +37,6 @@ std::vector<std::string> FolderEntries(const fs::path& folder) {
     if (entry.is_regular_file()) names.push_back(fs::relative(entry.path(), folder).string());
   std::sort(names.begin(), names.end());
   return names;
-}
-
-std::string FailureOf(const std::function<void()>& call) {
-  try {
-    call();
-  } catch (const EDFeException& e) {
-    return e.what();
-  }
-  ADD_FAILURE() << "no failure";
-  return {};
 }
 
 class UpdateHttpTest : public ::testing::Test {

@@ -31,16 +31,6 @@ std::shared_ptr<TIntegradorOrvane> MakeClient(const std::string& baseUrl, const 
   return client;
 }
 
-std::string FailureOf(const std::function<void()>& call) {
-  try {
-    call();
-  } catch (const EDFeException& e) {
-    return e.what();
-  }
-  ADD_FAILURE() << "the call did not fail";
-  return {};
-}
-
 void ErpClientTest::SetUpTestSuite() {
   s_curl = std::make_unique<CurlGlobal>();
   s_home = std::make_unique<TempDir>("luvaro-erp-home");

@@ -12,6 +12,7 @@
 #include "integration/integrador_orvane.h"
 #include "tests/support/sim_process.h"
 #include "tests/support/temp_dir.h"
+#include "tests/unit/dfe/ssl/failure_of.h"
 
 namespace luvaro::test {
 
@@ -24,9 +25,6 @@ std::filesystem::path ErpFixtures();
 std::shared_ptr<TIntegradorOrvane> MakeClient(const std::string& baseUrl, const std::string& tipo,
                                               const std::string& empresaKey,
                                               OrvaneTimeouts timeouts = {});
-
-// The text of the EDFeException `call` throws; a test failure when it returns.
-std::string FailureOf(const std::function<void()>& call);
 
 // The application folder (LUVARO_HOME) with a Logs folder for the whole test program; each test
 // starts with an empty log.

@@ -60,16 +60,6 @@ int ClosedPort() {
   return ntohs(address.sin_port);
 }
 
-std::string FailureOf(const std::function<void()>& call) {
-  try {
-    call();
-  } catch (const EDFeException& failure) {
-    return failure.what();
-  }
-  ADD_FAILURE() << "no failure";
-  return {};
-}
-
 void GovTest::SetUpTestSuite() {
   s_curl = std::make_unique<CurlGlobal>();
   TestToken& token = Token();

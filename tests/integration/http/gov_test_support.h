@@ -14,6 +14,7 @@
 #include "dfe/ssl/dfe_ssl.h"
 #include "tests/support/sim_process.h"
 #include "tests/support/token.h"
+#include "tests/unit/dfe/ssl/failure_of.h"
 
 namespace luvaro::test {
 
@@ -33,9 +34,6 @@ class PemCryptClass final : public TDFeSSLCryptClass {
 
 // A loopback port nobody listens on.
 int ClosedPort();
-
-// The text of the EDFeException that `call` throws; a test failure when it returns.
-std::string FailureOf(const std::function<void()>& call);
 
 // luvaro-sim's government role with the test token's CA and server certificate, one for the
 // whole test program; each test leaves it without faults. Each test has its own token
