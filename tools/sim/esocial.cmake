@@ -11,7 +11,8 @@ add_library(luvaro_sim_esocial STATIC
   ${CMAKE_CURRENT_LIST_DIR}/esocial_retorno.cpp
   ${CMAKE_CURRENT_LIST_DIR}/esocial_store.cpp
   ${CMAKE_CURRENT_LIST_DIR}/esocial_service.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/esocial_download.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/esocial_download.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/service_util.cpp)
 target_include_directories(luvaro_sim_esocial PUBLIC "${PROJECT_SOURCE_DIR}")
 target_link_libraries(luvaro_sim_esocial
   PUBLIC luvaro_dfe_xml LibXml2::LibXml2 PkgConfig::XMLSEC1_OPENSSL OpenSSL::Crypto Threads::Threads)

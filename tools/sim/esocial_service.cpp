@@ -1,11 +1,7 @@
 #include "tools/sim/esocial_service.h"
 
 #include <array>
-#include <chrono>
-#include <ctime>
 #include <mutex>
-
-#include <openssl/evp.h>
 
 #include "tools/sim/esocial_codes.h"
 #include "tools/sim/esocial_download_int.h"
@@ -15,6 +11,7 @@
 #include "tools/sim/esocial_soap_int.h"
 #include "tools/sim/esocial_store.h"
 #include "tools/sim/esocial_totalizador_int.h"
+#include "tools/sim/service_util.h"
 
 namespace luvaro::sim::esocial {
 namespace {
@@ -44,44 +41,6 @@ constexpr std::array kConsultarLote{
 
 constexpr std::array kPaths{kPathEnviarLote, kPathConsultarLote, kPathConsultarIdentificadores,
                             kPathDownload};
-
-// The moment of a reception or processing in the forms the replies use.
-struct Momento {
-  std::string dataHora;  // 2024-05-10T14:22:31.733
-  std::string anoMes;    // 202405
-  std::string compacto;  // 20240510142231
-};
-
-Momento Agora() {
-  const auto now = std::chrono::system_clock::now();
-  const std::time_t t = std::chrono::system_clock::to_time_t(now);
-  const auto ms =
-      std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
-  std::tm tm{};
-  localtime_r(&t, &tm);
-  char dh[32];
-  char am[8];
-  char cp[16];
-  std::strftime(dh, sizeof dh, "%Y-%m-%dT%H:%M:%S", &tm);
-  std::strftime(am, sizeof am, "%Y%m", &tm);
-  std::strftime(cp, sizeof cp, "%Y%m%d%H%M%S", &tm);
-  char millis[8];
-  std::snprintf(millis, sizeof millis, ".%03d", static_cast<int>(ms));
-  return Momento{std::string(dh) + millis, am, cp};
-}
-
-std::string HashDoEvento(const std::string& xml) {
-  unsigned char digest[EVP_MAX_MD_SIZE];
-  unsigned int size = 0;
-  if (EVP_Digest(xml.data(), xml.size(), digest, &size, EVP_sha256(), nullptr) != 1) {
-    throw std::runtime_error("EVP_Digest failed");
-  }
-  std::string out(4 * ((size + 2) / 3) + 1, '\0');
-  const int written =
-      EVP_EncodeBlock(reinterpret_cast<unsigned char*>(out.data()), digest, static_cast<int>(size));
-  out.resize(static_cast<std::size_t>(written));
-  return out;
-}
 
 // The period of contribution bases: employer (CNPJ root for tpInsc 1), indApuracao, perApur.
 std::string ChavePeriodo(const Inscricao& empregador, xmlNode* evt) {
@@ -188,7 +147,7 @@ ResultadoEvento EsocialService::Impl::ProcessarEvento(const CheckedEvent& evento
   }
   dados.status = kEventoSucesso;
   dados.nrRecibo = store.NovoRecibo(config.tpAmb);
-  dados.hash = HashDoEvento(evento.xml);
+  dados.hash = Sha256Base64(evento.xml);
   resultado.retornoEvento = Assinado(RetornoEvento(dados));
 
   ParsedXml parsed = ParseXml(evento.xml);

@@ -1,6 +1,5 @@
 #include "tools/sim/reinf_role.h"
 
-#include <filesystem>
 #include <memory>
 
 #include <libxml/parser.h>
@@ -9,9 +8,6 @@
 #include "tools/sim/esocial_signature.h"
 #include "tools/sim/reinf_service.h"
 #include "tools/sim/service_role.h"
-#include "tools/sim/tls.h"
-
-namespace fs = std::filesystem;
 
 namespace luvaro::sim {
 namespace {
@@ -31,11 +27,7 @@ constexpr OptionSpec kReinfOptions[] = {
 };
 
 // Endpoint names: the keys of the program's service table.
-struct Endpoint {
-  std::string_view path;
-  std::string_view name;
-};
-constexpr Endpoint kEndpoints[] = {
+constexpr ServiceEndpoint kEndpoints[] = {
     {reinf::kPathRecepcao, "EnviarLoteEventos"},
     {reinf::kPathConsultas, "ConsultarLoteEventos"},
 };
@@ -61,49 +53,14 @@ struct ReinfRun {
 };
 
 void InstallReinf(SimServer& server, const Options& options) {
-  TlsSettings tls;
-  tls.certificate = RequiredOption(options, "reinf", "cert");
-  tls.privateKey = RequiredOption(options, "reinf", "key");
-  tls.clientCa = RequiredOption(options, "reinf", "client-ca");
-
-  reinf::ReinfConfig config;
-  config.schemas = RequiredOption(options, "reinf", "schemas");
-  if (!fs::is_regular_file(config.schemas / "EnvioLoteEventos-v1_04_00.xsd")) {
-    throw UsageError("--schemas: " + config.schemas.string() +
-                     " has no EnvioLoteEventos-v1_04_00.xsd");
-  }
-  config.tpAmb = NumberOption(options, "environment", 2, 1, 2);
-  config.consultasPendentes = NumberOption(options, "pending", 0, 0, 1000);
-  config.resultadoPrefixado = options.Has("prefixed-result");
-  if (auto ca = options.Get("signer-ca")) config.trustedCaPem = ReadOptionFile(*ca, "signer-ca");
-  config.signingKeyPem = ReadOptionFile(tls.privateKey, "key");
-  config.signingCertPem = ReadOptionFile(tls.certificate, "cert");
-
+  ServiceSettings settings = ReadServiceSettings(options, "reinf", "EnvioLoteEventos-v1_04_00.xsd");
   // libxml2 is set up once, here, before the server starts its threads.
   xmlInitParser();
-  auto run = std::make_shared<ReinfRun>(std::move(config));
-  const std::optional<fs::path> output =
-      options.Get("output") ? std::optional<fs::path>(*options.Get("output")) : std::nullopt;
-
-  server.UseTls(tls);
-  for (const Endpoint& endpoint : kEndpoints) {
-    server.Post(
-        std::string(endpoint.path), std::string(endpoint.name),
-        [run, output, name = endpoint.name](const httplib::Request& request,
-                                            httplib::Response& response, const Faults& faults) {
-          reinf::HttpRequest in;
-          in.method = request.method;
-          in.path = request.path;
-          in.contentType = request.get_header_value("Content-Type");
-          in.soapAction = request.get_header_value("SOAPAction");
-          in.body = request.body;
-          const reinf::HttpReply reply = run->service.Handle(in, Transmissor(request));
-          response.status = reply.status;
-          response.set_content(reply.body, reply.contentType);
-          ApplyServiceBodyFault(faults.body, request, response);
-          RecordReply(output, name, request, response);
-        });
-  }
+  auto run = std::make_shared<ReinfRun>(settings.config);
+  ServeEndpoints(server, settings, kEndpoints,
+                 [run](const reinf::HttpRequest& in, const httplib::Request& request) {
+                   return run->service.Handle(in, Transmissor(request));
+                 });
 }
 
 }  // namespace

@@ -18,15 +18,10 @@ namespace luvaro::sim::reinf {
 using HttpRequest = esocial::HttpRequest;
 using HttpReply = esocial::HttpReply;
 
-struct ReinfConfig {
-  std::filesystem::path schemas;              // folder with the EFD-Reinf XSD files
-  int tpAmb = 2;                              // 1 production, 2 restricted production
-  std::optional<std::string> trustedCaPem;    // event certificates must chain to this CA
-  std::optional<std::string> signingKeyPem;   // the service's own key for its signed replies
-  std::optional<std::string> signingCertPem;  // and its certificate (both or neither)
-  int consultasPendentes = 0;                 // consolidated queries answered "in processing" first
-  bool resultadoPrefixado = false;  // write the SOAP result elements with a namespace prefix
-};
+// The settings of the eSocial stand-in, which the EFD-Reinf one shares: the schemas folder,
+// tpAmb (the environment of protocols), the CA of event signers, the service's own signing key
+// and certificate, the consolidated queries answered "in processing" first, prefixed results.
+using ReinfConfig = esocial::EsocialConfig;
 
 // The two paths of the 1.40 addresses, and the namespace of the services' messages.
 inline constexpr std::string_view kPathRecepcao = "/WsREINF/RecepcaoLoteReinf.svc";

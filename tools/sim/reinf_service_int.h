@@ -10,22 +10,11 @@
 #include "tools/sim/esocial_soap_int.h"
 #include "tools/sim/reinf_service.h"
 #include "tools/sim/reinf_store.h"
+#include "tools/sim/service_util.h"
 
 namespace luvaro::sim::reinf {
 
 using esocial::SoapOperation;
-
-// The moment of a reception or processing in the forms the replies use.
-struct Momento {
-  std::string dataHora;  // 2024-05-10T14:22:31.733
-  std::string anoMes;    // 202405
-  std::string periodo;   // 2024-05
-  std::string compacto;  // 20240510142231
-};
-Momento Agora();
-
-// Base64 of the SHA-256 of a document's bytes.
-std::string HashDoDocumento(std::string_view xml);
 
 struct ServiceContext {
   const ReinfConfig& config;

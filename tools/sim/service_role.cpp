@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <charconv>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <vector>
 
@@ -22,8 +23,6 @@ void WriteWhole(const fs::path& file, std::string_view bytes) {
   }
   fs::rename(partial, file);
 }
-
-}  // namespace
 
 std::string ReadOptionFile(const fs::path& file, std::string_view option) {
   std::ifstream in(file, std::ios::binary);
@@ -53,8 +52,8 @@ int NumberOption(const Options& options, std::string_view name, int fallback, in
   return value;
 }
 
-void ApplyServiceBodyFault(std::string_view kind, const httplib::Request& request,
-                           httplib::Response& response) {
+void ApplyBodyFault(std::string_view kind, const httplib::Request& request,
+                    httplib::Response& response) {
   if (kind == "drop") {
     // The request was taken; the connection goes away before any reply byte.
     if (request.ssl != nullptr) shutdown(SSL_get_fd(request.ssl), SHUT_RDWR);
@@ -99,6 +98,53 @@ void RecordReply(const std::optional<fs::path>& output, std::string_view endpoin
                "status: " + std::to_string(response.status) +
                    "\ncontent-type: " + response.get_header_value("Content-Type") + "\n");
     return;
+  }
+}
+
+}  // namespace
+
+ServiceSettings ReadServiceSettings(const Options& options, std::string_view role,
+                                    std::string_view lotSchema) {
+  ServiceSettings settings;
+  settings.tls.certificate = RequiredOption(options, role, "cert");
+  settings.tls.privateKey = RequiredOption(options, role, "key");
+  settings.tls.clientCa = RequiredOption(options, role, "client-ca");
+  esocial::EsocialConfig& config = settings.config;
+  config.schemas = RequiredOption(options, role, "schemas");
+  if (!fs::is_regular_file(config.schemas / lotSchema)) {
+    throw UsageError("--schemas: " + config.schemas.string() + " has no " + std::string(lotSchema));
+  }
+  config.tpAmb = NumberOption(options, "environment", 2, 1, 2);
+  config.consultasPendentes = NumberOption(options, "pending", 0, 0, 1000);
+  config.resultadoPrefixado = options.Has("prefixed-result");
+  if (auto ca = options.Get("signer-ca")) config.trustedCaPem = ReadOptionFile(*ca, "signer-ca");
+  config.signingKeyPem = ReadOptionFile(settings.tls.privateKey, "key");
+  config.signingCertPem = ReadOptionFile(settings.tls.certificate, "cert");
+  if (auto output = options.Get("output")) settings.output = *output;
+  return settings;
+}
+
+void ServeEndpoints(SimServer& server, const ServiceSettings& settings,
+                    std::span<const ServiceEndpoint> endpoints, ServiceHandler handler) {
+  server.UseTls(settings.tls);
+  auto shared = std::make_shared<const ServiceHandler>(std::move(handler));
+  for (const ServiceEndpoint& endpoint : endpoints) {
+    server.Post(
+        std::string(endpoint.path), std::string(endpoint.name),
+        [shared, output = settings.output, name = endpoint.name](
+            const httplib::Request& request, httplib::Response& response, const Faults& faults) {
+          esocial::HttpRequest in;
+          in.method = request.method;
+          in.path = request.path;
+          in.contentType = request.get_header_value("Content-Type");
+          in.soapAction = request.get_header_value("SOAPAction");
+          in.body = request.body;
+          const esocial::HttpReply reply = (*shared)(in, request);
+          response.status = reply.status;
+          response.set_content(reply.body, reply.contentType);
+          ApplyBodyFault(faults.body, request, response);
+          RecordReply(output, name, request, response);
+        });
   }
 }
 

@@ -1,10 +1,20 @@
 // What the EFD-Reinf stand-in remembers between lots of one run: closed periods (R-2099) refuse
 // periodic events until reopened (R-2098), exclusions (R-9000) need an active receipt, and an
 // event sent again gets the answer of its first reception.
+#include <span>
+
 #include "tests/unit/sim/reinf_test_support.h"
 
 namespace luvaro::sim::reinf::test {
 namespace {
+
+// One lot of one event in a sequence, and the occurrences its R-5001 must have.
+struct Step {
+  std::string name;
+  std::string id;
+  std::string documento;
+  std::vector<std::string> codigos;
+};
 
 class ReinfPeriodoTest : public ReinfFixture {
  protected:
@@ -12,17 +22,24 @@ class ReinfPeriodoTest : public ReinfFixture {
   static std::string Com(std::string_view fixture, std::string_view id, std::string_view novoId) {
     return Signed(Trocar(Fixture(fixture), id, novoId));
   }
+
+  // Sends each step's event in a lot of its own and checks the occurrences of its R-5001.
+  static void Executar(ReinfService& service, std::span<const Step> steps, std::string_view tpEv) {
+    for (const Step& step : steps) {
+      SCOPED_TRACE(step.name);
+      const std::string r5001 = EnviarUm(service, step.id, step.documento);
+      EXPECT_EQ(Codigos(r5001), step.codigos) << r5001;
+      EXPECT_EQ(Campo(r5001, "perApur"), "2024-03");
+      if (!tpEv.empty()) {
+        EXPECT_EQ(Campo(r5001, "tpEv"), tpEv);
+      }
+    }
+  }
 };
 
 TEST_F(ReinfPeriodoTest, ClosingRefusesPeriodicEventsUntilTheReopening) {
   const std::string novo1 = "ID1123456780000002024040110300000012";
   const std::string novo2 = "ID1123456780000002024040110300000013";
-  struct Step {
-    std::string name;
-    std::string id;
-    std::string documento;
-    std::vector<std::string> codigos;
-  };
   const Step steps[] = {
       {"R-2010 do período aberto", std::string(kIdR2010), Signed(Fixture("r2010-tomador.xml")), {}},
       {"R-2099 fecha o período",
@@ -42,12 +59,7 @@ TEST_F(ReinfPeriodoTest, ClosingRefusesPeriodicEventsUntilTheReopening) {
       {"R-2010 depois da reabertura", novo2, Com("r2010-tomador.xml", kIdR2010, novo2), {}},
   };
   ReinfService service(Config());
-  for (const Step& step : steps) {
-    SCOPED_TRACE(step.name);
-    const std::string r5001 = EnviarUm(service, step.id, step.documento);
-    EXPECT_EQ(Codigos(r5001), step.codigos) << r5001;
-    EXPECT_EQ(Campo(r5001, "perApur"), "2024-03");
-  }
+  Executar(service, steps, "");
 }
 
 TEST_F(ReinfPeriodoTest, ExclusionNeedsAnActiveReceiptOfTheContributor) {
@@ -58,12 +70,6 @@ TEST_F(ReinfPeriodoTest, ExclusionNeedsAnActiveReceiptOfTheContributor) {
   ASSERT_FALSE(recibo.empty()) << r5001;
   const std::string modelo = Fixture("r9000-exclusao.xml");
   const std::string outro = "ID1123456780000002024041509000000091";
-  struct Step {
-    std::string name;
-    std::string id;
-    std::string documento;
-    std::vector<std::string> codigos;
-  };
   const Step steps[] = {
       {"recibo desconhecido",
        std::string(kIdR9000),
@@ -85,12 +91,7 @@ TEST_F(ReinfPeriodoTest, ExclusionNeedsAnActiveReceiptOfTheContributor) {
                      recibo)),
        {"208"}},
   };
-  for (const Step& step : steps) {
-    SCOPED_TRACE(step.name);
-    const std::string resposta = EnviarUm(service, step.id, step.documento);
-    EXPECT_EQ(Codigos(resposta), step.codigos) << resposta;
-    EXPECT_EQ(Campo(resposta, "tpEv"), "9000");
-  }
+  Executar(service, steps, "9000");
 }
 
 TEST_F(ReinfPeriodoTest, AnEventSentAgainGetsTheAnswerOfItsFirstReception) {
