@@ -4,7 +4,6 @@
 
 #include "dfe/ssl/dfe_ssl.h"
 
-#include <algorithm>
 #include <cctype>
 #include <filesystem>
 #include <fstream>
@@ -13,23 +12,17 @@
 #include "dfe/dfe_exception.h"
 #include "dfe/ssl/codec.h"
 #include "dfe/xml/cifra_texto.h"
+#include "dfe/xml/texto.h"
 #include "dfe/xml/validacao_documento.h"
 
 namespace luvaro {
 
 namespace {
 
-std::string ToLower(std::string_view text) {
-  std::string lower(text);
-  std::transform(lower.begin(), lower.end(), lower.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return lower;
-}
-
 // A document declares UTF-8 when, in its first 50 characters lower-cased, "encoding" occurs and
 // "utf-8" follows it.
 bool DeclaraUTF8(std::string_view xml) {
-  const std::string inicio = ToLower(xml.substr(0, 50));
+  const std::string inicio = lowerAscii(xml.substr(0, 50));
   const std::size_t encoding = inicio.find("encoding");
   return encoding != std::string::npos && inicio.find("utf-8", encoding) != std::string::npos;
 }
@@ -49,13 +42,6 @@ bool TemDeclaracaoXML(std::string_view xml) {
   while (!xml.empty() && std::isspace(static_cast<unsigned char>(xml.front())))
     xml.remove_prefix(1);
   return xml.starts_with("<?xml");
-}
-
-std::string SomenteDigitos(std::string_view text) {
-  std::string digits;
-  for (char c : text)
-    if (c >= '0' && c <= '9') digits += c;
-  return digits;
 }
 
 void Apagar(std::string& secret) noexcept {
@@ -405,9 +391,9 @@ bool TDFeSSL::CarregarCertificadoPublico(const std::string& DadosX509Base64) {
 }
 
 void TDFeSSL::ValidarCNPJCertificado(const std::string& CNPJDocumento) {
-  const std::string documento = SomenteDigitos(CNPJDocumento);
+  const std::string documento = digitsOnly(CNPJDocumento);
   if (documento.size() != 14) return;
-  const std::string certificado = SomenteDigitos(CertCNPJ());
+  const std::string certificado = digitsOnly(CertCNPJ());
   if (certificado.size() != 14) return;
 
   if (const std::string erro = ValidarCNPJ(documento); !erro.empty())

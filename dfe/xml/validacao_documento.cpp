@@ -1,7 +1,6 @@
 #include "dfe/xml/validacao_documento.h"
 
-#include <algorithm>
-#include <cctype>
+#include "dfe/xml/texto.h"
 
 namespace luvaro {
 namespace {
@@ -11,18 +10,9 @@ std::string normalise(const std::string& text) {
   std::string out;
   out.reserve(text.size());
   for (char c : text) {
-    if (c == '.' || c == '/' || c == '-') continue;
-    out.push_back(static_cast<char>(std::toupper(static_cast<unsigned char>(c))));
+    if (c != '.' && c != '/' && c != '-') out.push_back(c);
   }
-  const auto notBlank = [](unsigned char c) { return c > ' '; };
-  const auto first = std::find_if(out.begin(), out.end(), notBlank);
-  const auto last = std::find_if(out.rbegin(), out.rend(), notBlank).base();
-  return first < last ? std::string(first, last) : std::string();
-}
-
-bool allDigits(const std::string& text) {
-  return std::all_of(text.begin(), text.end(),
-                     [](unsigned char c) { return c >= '0' && c <= '9'; });
+  return trimText(upperAscii(out));
 }
 
 // Modulus-11 check digit over `digits`; weights start at 2 at the rightmost digit and rise by
@@ -51,7 +41,7 @@ bool checkDigitsMatch(const std::string& number, std::size_t base, int maxWeight
 std::string ValidarCNPJ(const std::string& cnpj) {
   const std::string number = normalise(cnpj);
   if (number.empty()) return "CNPJ não pode ser vazio.";
-  if (number.size() != 14 || !allDigits(number))
+  if (number.size() != 14 || !isAllDigits(number))
     return "CNPJ deve ter 14 dígitos. (Apenas números)";
   if (number == std::string(14, '0')) return "CNPJ inválido.";
   if (!checkDigitsMatch(number, 12, 9)) return "CNPJ inválido.";
@@ -61,7 +51,8 @@ std::string ValidarCNPJ(const std::string& cnpj) {
 std::string ValidarCPF(const std::string& cpf) {
   const std::string number = normalise(cpf);
   if (number.empty()) return "CPF não pode ser vazio.";
-  if (number.size() != 11 || !allDigits(number)) return "CPF deve ter 11 dígitos. (Apenas números)";
+  if (number.size() != 11 || !isAllDigits(number))
+    return "CPF deve ter 11 dígitos. (Apenas números)";
   if (number == std::string(11, number[0])) return "CPF inválido !";
   if (!checkDigitsMatch(number, 9, 11)) return "CPF inválido.";
   return {};
