@@ -51,12 +51,6 @@ std::string Campo(xmlNode* pedido, std::string_view nome) {
   return {};
 }
 
-bool SoDigitos(std::string_view text) {
-  return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) {
-    return std::isdigit(static_cast<unsigned char>(c));
-  });
-}
-
 // The contributor of a query: type 1 with the CNPJ root (or the whole CNPJ), type 2 with a CPF.
 std::optional<std::string> ContribuinteInvalido(const std::string& tipo, const std::string& numero,
                                                 std::string_view campoTipo,

@@ -1,6 +1,8 @@
 #include "tools/sim/reinf_lote_int.h"
 
+#include <algorithm>
 #include <array>
+#include <cctype>
 #include <memory>
 #include <stdexcept>
 
@@ -33,12 +35,6 @@ constexpr std::array<TipoEvento, 13> kTipos{{
 Ocorrencia ErroLote(int codigo, std::string descricao) {
   return Ocorrencia{
       kTipoOcorrenciaLoteErro, codigo, LimitarTexto(std::move(descricao), kMaxDescricaoLote), {}};
-}
-
-Ocorrencia ErroEvento(int codigo, std::string descricao, std::string localizacao) {
-  return Ocorrencia{kTipoOcorrenciaEventoErro, codigo,
-                    LimitarTexto(std::move(descricao), kMaxDescricaoEvento),
-                    LimitarTexto(std::move(localizacao), kMaxLocalizacaoEvento)};
 }
 
 std::string Canonico(xmlDoc* doc) {
@@ -159,6 +155,18 @@ void RegistrarId(xmlDoc* doc, xmlNode* evento) {
   if (!attr || !value || value->empty()) return;
   const auto* id = reinterpret_cast<const xmlChar*>(value->c_str());
   if (xmlGetID(doc, id) == nullptr) xmlAddID(nullptr, doc, id, attr);
+}
+
+Ocorrencia ErroEvento(int codigo, std::string descricao, std::string localizacao) {
+  return Ocorrencia{kTipoOcorrenciaEventoErro, codigo,
+                    LimitarTexto(std::move(descricao), kMaxDescricaoEvento),
+                    LimitarTexto(std::move(localizacao), kMaxLocalizacaoEvento)};
+}
+
+bool SoDigitos(std::string_view text) {
+  return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) {
+    return std::isdigit(static_cast<unsigned char>(c));
+  });
 }
 
 const TipoEvento* TipoDoElemento(std::string_view elemento) {

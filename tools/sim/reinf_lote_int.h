@@ -74,6 +74,12 @@ LotCheck CheckLot(xmlNode* lot, SchemaSet& schemas, const std::optional<std::str
 // signature reference "#" + id finds it (a schema check does so only while it validates).
 void RegistrarId(xmlDoc* doc, xmlNode* elemento);
 
+// An error occurrence of an event's R-5001 (tpOcorr 1), its texts cut to what the schema allows.
+Ocorrencia ErroEvento(int codigo, std::string descricao, std::string localizacao);
+
+// True for a non-empty text of digits only.
+bool SoDigitos(std::string_view text);
+
 // Cuts a text to `max` characters (not bytes) at a character boundary.
 std::string LimitarTexto(std::string text, std::size_t max);
 

@@ -62,12 +62,6 @@ bool Periodico(std::string_view tpEv) {
   return tpEv.size() == 4 && tpEv >= "2010" && tpEv <= "2070";
 }
 
-bool SoDigitos(std::string_view text) {
-  return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) {
-    return std::isdigit(static_cast<unsigned char>(c));
-  });
-}
-
 // The registration written in a totalizer: the event's own when it has the shape the reply
 // schemas allow, else `reserva`.
 Inscricao ContribuinteDoTotalizador(const Inscricao& doEvento, const Inscricao& reserva) {
@@ -77,11 +71,6 @@ Inscricao ContribuinteDoTotalizador(const Inscricao& doEvento, const Inscricao& 
     return doEvento;
   }
   return reserva;
-}
-
-Ocorrencia ErroEvento(int codigo, std::string descricao, std::string localizacao) {
-  return Ocorrencia{kTipoOcorrenciaEventoErro, codigo, std::move(descricao),
-                    std::move(localizacao)};
 }
 
 // The operation's element of the SOAP body, when it is in the services' namespace.

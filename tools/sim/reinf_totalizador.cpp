@@ -12,12 +12,6 @@ bool PeriodoValido(const std::string& text) {
   return std::regex_match(text, kPeriodo);
 }
 
-bool SoDigitos(std::string_view text) {
-  return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) {
-    return std::isdigit(static_cast<unsigned char>(c));
-  });
-}
-
 Valores LerValores(xmlNode* grupo) {
   Valores v;
   v.baseRet = Centavos(ChildText(grupo, "vlrTotalBaseRet"));
