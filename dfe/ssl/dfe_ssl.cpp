@@ -13,19 +13,12 @@
 #include "dfe/ssl/codec.h"
 #include "dfe/xml/cifra_texto.h"
 #include "dfe/xml/texto.h"
+#include "dfe/xml/texto_xml.h"
 #include "dfe/xml/validacao_documento.h"
 
 namespace luvaro {
 
 namespace {
-
-// A document declares UTF-8 when, in its first 50 characters lower-cased, "encoding" occurs and
-// "utf-8" follows it.
-bool DeclaraUTF8(std::string_view xml) {
-  const std::string inicio = lowerAscii(xml.substr(0, 50));
-  const std::size_t encoding = inicio.find("encoding");
-  return encoding != std::string::npos && inicio.find("utf-8", encoding) != std::string::npos;
-}
 
 // The XML declaration: from the first "<?" to the next "?>" (inclusive); empty when absent.
 std::string DeclaracaoXML(std::string_view xml) {

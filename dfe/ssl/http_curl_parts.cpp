@@ -1,9 +1,7 @@
 // The parts of a request that need no connection: URL split and header lines.
 
-#include <algorithm>
-#include <cctype>
-
 #include "dfe/ssl/http_curl_int.h"
+#include "dfe/xml/texto.h"
 
 namespace luvaro {
 
@@ -14,12 +12,6 @@ std::string urlPart(CURLU* url, CURLUPart part, unsigned flags = 0) {
   if (curl_url_get(url, part, &raw, flags) != CURLUE_OK) return {};
   const CurlCharsPtr owner(raw);
   return raw != nullptr ? std::string(raw) : std::string();
-}
-
-std::string lowerAscii(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return text;
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "dfe/ssl/codec.h"
 #include "dfe/ssl/dfe_ssl.h"
 #include "dfe/ssl/xmlsign_int.h"
+#include "dfe/xml/texto_xml.h"
 
 namespace luvaro {
 

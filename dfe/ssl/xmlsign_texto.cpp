@@ -1,12 +1,11 @@
 // Text-level steps of signing and verification: declarations, line breaks, the identifier,
 // the signature template and the algorithm names.
 
-#include <algorithm>
-#include <cctype>
 #include <string>
 
 #include "dfe/dfe_exception.h"
 #include "dfe/ssl/xmlsign_int.h"
+#include "dfe/xml/texto.h"
 
 namespace luvaro {
 
@@ -17,20 +16,7 @@ constexpr std::string_view kXmlDsigMore = "http://www.w3.org/2001/04/xmldsig-mor
 constexpr std::string_view kXmlEnc = "http://www.w3.org/2001/04/xmlenc#";
 constexpr std::string_view kC14N = "http://www.w3.org/TR/2001/REC-xml-c14n-20010315";
 
-std::string Minusculas(std::string_view texto) {
-  std::string resultado(texto);
-  std::transform(resultado.begin(), resultado.end(), resultado.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return resultado;
-}
-
 }  // namespace
-
-bool DeclaraUTF8(std::string_view xml) {
-  const std::string inicio = Minusculas(xml.substr(0, 50));
-  const std::size_t encoding = inicio.find("encoding");
-  return encoding != std::string::npos && inicio.find("utf-8", encoding) != std::string::npos;
-}
 
 std::string RemoverDeclaracaoXML(std::string_view xml) {
   std::string_view resto = xml;
@@ -115,7 +101,7 @@ TSSLDgst DigestDaAssinatura(std::string_view algoritmo) {
   std::string valor;
   for (const std::string_view prefixo : {std::string_view(kNamespaceXmlDsig), kXmlDsigMore}) {
     if (algoritmo.substr(0, prefixo.size()) == prefixo) {
-      valor = Minusculas(algoritmo.substr(prefixo.size()));
+      valor = lowerAscii(algoritmo.substr(prefixo.size()));
       break;
     }
   }

@@ -121,4 +121,16 @@ std::string DecodificarTextoXML(std::string_view text) {
   return trimText(s);
 }
 
+bool DeclaraUTF8(std::string_view xml) {
+  constexpr std::size_t kCaracteres = 50;
+  std::size_t fim = 0;
+  for (std::size_t vistos = 0; fim < xml.size(); ++fim) {
+    const bool inicial = (static_cast<unsigned char>(xml[fim]) & 0xC0) != 0x80;
+    if (inicial && vistos++ == kCaracteres) break;
+  }
+  const std::string inicio = lowerAscii(xml.substr(0, fim));
+  const std::size_t encoding = inicio.find("encoding");
+  return encoding != std::string::npos && inicio.find("utf-8", encoding) != std::string::npos;
+}
+
 }  // namespace luvaro

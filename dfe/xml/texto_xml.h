@@ -21,4 +21,8 @@ std::string LimparTextoXML(std::string_view text, bool retirarAcentos, bool reti
 // hexadecimal reference &#x...; to the character it codes; the result trimmed.
 std::string DecodificarTextoXML(std::string_view text);
 
+// Whether a document declares UTF-8: its first 50 characters (UTF-8 code points), lower-cased,
+// hold "encoding" and, after it, "utf-8".
+bool DeclaraUTF8(std::string_view xml);
+
 }  // namespace luvaro

@@ -84,6 +84,33 @@ TEST(TextoXML, DecodificarTextoXML) {
   }
 }
 
+TEST(TextoXML, DeclaraUTF8) {
+  const auto comentario = [](int cedilhas) {
+    std::string texto = "<!--";
+    for (int i = 0; i < cedilhas; ++i) texto += "ç";
+    return texto + "--><?xml encoding=\"utf-8\"?>";
+  };
+  const struct {
+    const char* name;
+    std::string xml;
+    bool expected;
+  } cases[] = {
+      {"upper case", "<?xml version=\"1.0\" encoding=\"UTF-8\"?><a/>", true},
+      {"lower case with more attributes",
+       "<?xml version=\"1.0\" encoding=\"utf-8\" standalone=\"no\"?>", true},
+      {"other encoding", "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><a>utf-8</a>", false},
+      {"utf-8 before encoding", "<!-- utf-8 --><?xml version=\"1.0\" encoding=\"x\"?>", false},
+      {"no declaration", "<a>utf-8</a>", false},
+      {"empty", "", false},
+      {"\"utf-8\" ends on the 50th character", comentario(22), true},
+      {"\"utf-8\" ends on the 51st character", comentario(23), false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(DeclaraUTF8(c.xml), c.expected);
+  }
+}
+
 TEST(TextoXML, NumerosEmTexto) {
   EXPECT_EQ(formatFixed(1234.5, 2), "1234.50");
   EXPECT_EQ(formatFixed(0.005, 2), "0.01");
