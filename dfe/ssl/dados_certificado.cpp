@@ -3,6 +3,7 @@
 #include <cctype>
 #include <string_view>
 
+#include "dfe/xml/texto.h"
 #include "dfe/xml/validacao_documento.h"
 
 namespace luvaro {
@@ -16,13 +17,6 @@ std::string Trim(std::string_view text) {
   while (!text.empty() && blank(text.front())) text.remove_prefix(1);
   while (!text.empty() && blank(text.back())) text.remove_suffix(1);
   return std::string(text);
-}
-
-std::string SomenteDigitos(std::string_view text) {
-  std::string digits;
-  for (char c : text)
-    if (c >= '0' && c <= '9') digits += c;
-  return digits;
 }
 
 }  // namespace
@@ -49,7 +43,7 @@ void TDadosCertificado::SetSubjectName(const std::string& value) {
   FRazaoSocial = value.substr(inicio, fim - inicio);
 
   if (doisPontos == std::string::npos) return;
-  const std::string numero = SomenteDigitos(std::string_view(value).substr(doisPontos + 1, 14));
+  const std::string numero = digitsOnly(std::string_view(value).substr(doisPontos + 1, 14));
   if (numero.empty()) return;
   if (ValidarCNPJ(numero).empty() || ValidarCPF(numero).empty()) FCNPJ = numero;
 }
