@@ -123,9 +123,14 @@ class Mundo {
     return RunProcess(kExe, options);
   }
 
-  // A table-event run for the company key, with process 0 (any process runs the same job).
-  std::vector<std::string> ArgsTabela(const std::string& empresa) const {
-    return {kVersaoOrvane, "0", m_erp.BaseUrl(), "1", "1", empresa, "esocialbx"};
+  // A table-event run for the company key. Every process number runs the same job; position 4
+  // (group or protocol) plays no part.
+  std::vector<std::string> ArgsTabela(const std::string& empresa,
+                                      const std::string& processo = "0") const {
+    const std::string posicao4 = processo == "0"   ? "1"
+                                 : processo == "1" ? "1.2.202405.0000000000000000001"
+                                                   : "";
+    return {kVersaoOrvane, processo, m_erp.BaseUrl(), posicao4, "1", empresa, "esocialbx"};
   }
 
   // Sends the two rubrics and queries their lot: the receipt of each, by event Id.
@@ -196,18 +201,19 @@ TEST_F(EsocialBxE2E, DownloadsTheFirstReceiptFound) {
   struct Caso {
     const char* nome;
     std::string empresa;   // the company key: the employer's number
+    const char* processo;  // of the command line
     const char* consulta;  // what the prepared request asks for
     std::string baixado;   // the event Id whose receipt is downloaded
   } casos[] = {
-      {"8-digit key, both rubrics found", "12345678", "<tpEvt>S-1010</tpEvt>", kRubrica1000},
-      {"14-digit key, rubric 2000 by its key", "12345678000195", "<chEvt>2000</chEvt>",
-       kRubrica2000},
+      {"8-digit key, both rubrics found", "12345678", "0", "<tpEvt>S-1010</tpEvt>", kRubrica1000},
+      {"14-digit key, rubric 2000 by its key, process 2", "12345678000195", "2",
+       "<chEvt>2000</chEvt>", kRubrica2000},
   };
   for (const Caso& c : casos) {
     SCOPED_TRACE(c.nome);
     const std::size_t erpAntes = s_mundo->Erp().Requests().size();
     const std::size_t govAntes = s_mundo->Governo().Requests().size();
-    const ProcessResult r = s_mundo->Run(s_mundo->ArgsTabela(c.empresa));
+    const ProcessResult r = s_mundo->Run(s_mundo->ArgsTabela(c.empresa, c.processo));
     ASSERT_FALSE(r.timedOut);
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.err, kStatusDownload);
@@ -261,16 +267,17 @@ TEST_F(EsocialBxE2E, AnswerWithoutEventsGoesToTheErpUnchanged) {
   struct Caso {
     const char* nome;
     std::string empresa;
+    const char* processo;
     const char* tpEvt;  // of the one request that reaches the service
   } casos[] = {
-      {"employer without accepted events", "11222333", "S-1010"},
-      {"two documents, the second asks for S-1020", "12345678000276", "S-1020"},
+      {"employer without accepted events, process 1", "11222333", "1", "S-1010"},
+      {"two documents, the second asks for S-1020", "12345678000276", "0", "S-1020"},
   };
   for (const Caso& c : casos) {
     SCOPED_TRACE(c.nome);
     const std::size_t erpAntes = s_mundo->Erp().Requests().size();
     const std::size_t govAntes = s_mundo->Governo().Requests().size();
-    const ProcessResult r = s_mundo->Run(s_mundo->ArgsTabela(c.empresa));
+    const ProcessResult r = s_mundo->Run(s_mundo->ArgsTabela(c.empresa, c.processo));
     ASSERT_FALSE(r.timedOut);
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.err, kStatusSemDownload);
@@ -294,22 +301,46 @@ TEST_F(EsocialBxE2E, AnswerWithoutEventsGoesToTheErpUnchanged) {
   }
 }
 
-// An answer 201 that names no event leaves nothing to download: the job fails with the generic
-// dialog and exit code 1, and the ERP receives no reply.
-TEST_F(EsocialBxE2E, Answer201WithoutItemsFailsTheJob) {
-  s_mundo->EscreverTabela(s_mundo->SemItens().BaseUrl());
-  const std::size_t erpAntes = s_mundo->Erp().Requests().size();
-  const std::size_t govAntes = s_mundo->Governo().Requests().size();
-  const ProcessResult r = s_mundo->Run(s_mundo->ArgsTabela("12345678"));
-  s_mundo->EscreverTabela(s_mundo->Governo().BaseUrl());
-  ASSERT_FALSE(r.timedOut);
-  EXPECT_EQ(r.exitCode, 1) << r.err;
-  EXPECT_EQ(r.err, kInicio + "Preparando download...\n" + kGenerico +
-                       "Nenhum identificador de evento retornado pela consulta.\n");
-  ASSERT_EQ(s_mundo->SemItens().Requests().size(), 1u);
-  EXPECT_EQ(s_mundo->SemItens().Requests()[0].tls.at("serial"), SerialDe("empresa"));
-  EXPECT_EQ(Desde(s_mundo->Governo(), govAntes).size(), 0u);
-  EXPECT_EQ(Endpoints(Desde(s_mundo->Erp(), erpAntes)), std::vector<std::string>{"lotes"});
+// Nothing to download or nothing to send fails the job: the generic dialog, exit code 1, and
+// the ERP receives no reply.
+TEST_F(EsocialBxE2E, JobFailuresEndWithTheGenericDialog) {
+  struct Caso {
+    const char* nome;
+    std::string empresa;
+    bool semItens;        // the identifier query goes to the stand-in that answers 201 alone
+    std::string err;      // standard error
+    int pedidosSemItens;  // identifier queries it received
+  } casos[] = {
+      {"answer 201 without any item", "12345678", true,
+       kInicio + "Preparando download...\n" + kGenerico +
+           "Nenhum identificador de evento retornado pela consulta.\n",
+       1},
+      {"lot without documents", "99887766", false,
+       "Iniciando...\nVerificando atualização...\nSetando os parametros...\n"
+       "Configurando certificado...\nConsultando eventos de tabela...\nBuscando eventos...\n"
+       "Montando eventos...\n" +
+           kGenerico + "Nenhum evento encontrado para transmissão.\n",
+       0},
+  };
+  for (const Caso& c : casos) {
+    SCOPED_TRACE(c.nome);
+    const std::size_t semItensAntes = s_mundo->SemItens().Requests().size();
+    const std::size_t erpAntes = s_mundo->Erp().Requests().size();
+    const std::size_t govAntes = s_mundo->Governo().Requests().size();
+    if (c.semItens) s_mundo->EscreverTabela(s_mundo->SemItens().BaseUrl());
+    const ProcessResult r = s_mundo->Run(s_mundo->ArgsTabela(c.empresa));
+    s_mundo->EscreverTabela(s_mundo->Governo().BaseUrl());
+    ASSERT_FALSE(r.timedOut);
+    EXPECT_EQ(r.exitCode, 1) << r.err;
+    EXPECT_EQ(r.err, c.err);
+    const std::vector<RecordedRequest> semItens = Desde(s_mundo->SemItens(), semItensAntes);
+    ASSERT_EQ(semItens.size(), static_cast<std::size_t>(c.pedidosSemItens));
+    if (!semItens.empty()) {
+      EXPECT_EQ(semItens[0].tls.at("serial"), SerialDe("empresa"));
+    }
+    EXPECT_EQ(Desde(s_mundo->Governo(), govAntes).size(), 0u);
+    EXPECT_EQ(Endpoints(Desde(s_mundo->Erp(), erpAntes)), std::vector<std::string>{"lotes"});
+  }
 }
 
 }  // namespace
