@@ -357,6 +357,20 @@ TEST_F(ReinfE2E, QueryWithAnotherKeyCarriesThatKey) {
             std::string::npos);
 }
 
+// A lot whose company has an empty "documento" leaves the contributor empty; the lot of this
+// layout names no contributor, so the send goes through and its reply reaches the ERP.
+TEST_F(ReinfE2E, LotWithEmptyContributorIsSent) {
+  const ProcessResult r = Run(ArgsEnvio("SEM-DOCUMENTO"));
+  ASSERT_FALSE(r.timedOut);
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(r.err, kStatusEnvio);
+  ASSERT_EQ(Endpoints(governo), std::vector<std::string>{"EnviarLoteEventos"});
+  EXPECT_EQ(EventosDoLote(governo.Requests()[0].body).size(), 1u);
+  ASSERT_EQ(Endpoints(erp), (std::vector<std::string>{"lotes", "lotesRetorno"}));
+  EXPECT_NE(MembroJson(erp.Requests()[1].body, "xmlRetornoLote").find("<cdRetorno>0</cdRetorno>"),
+            std::string::npos);
+}
+
 // Every way a run ends early: the exit code, the standard error (whole, or its start and a
 // text further on), whether anything reached the service, and the log.
 TEST_F(ReinfE2E, FailuresEndWithTheirDialogAndExitCode) {
