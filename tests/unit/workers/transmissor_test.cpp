@@ -161,10 +161,12 @@ TEST_F(TransmissorTest, ConfigurationFailureIsReportedAndStopsTheRun) {
   EXPECT_EQ(worker->passos, (std::vector<std::string>{"SetarVersaoDF", "SetarEmissaoPath"}));
   const auto dialogs = front.dialogs();
   ASSERT_EQ(dialogs.size(), 1u);
-  EXPECT_TRUE(dialogs[0].request.text.starts_with("Erro durante a execução: \r\rERRO: "))
-      << dialogs[0].request.text;
-  const std::string detalhe = dialogs[0].request.text.substr(35);
-  EXPECT_NE(Logs().find("ERROR: " + detalhe.substr(0, 20)), std::string::npos) << Logs();
+  const std::string generico = "Erro durante a execução: \r\rERRO: ";
+  const std::string& texto = dialogs[0].request.text;
+  ASSERT_TRUE(texto.starts_with(generico)) << texto;
+  const std::string detalhe = texto.substr(generico.size());
+  EXPECT_FALSE(detalhe.empty());
+  EXPECT_NE(Logs().find(" - ERROR: " + detalhe + "\r\n"), std::string::npos) << Logs();
 
   // Every setting was in place before the choice.
   TConfiguracoes& conf = worker->componente().Configuracoes();
