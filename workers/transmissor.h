@@ -44,8 +44,8 @@ inline constexpr int kTimeOutTransmissao = 180000;
 // What main() hands every transmission worker besides its WorkerContext: the process-wide
 // objects (not owned; they outlive every worker) and the settings read once at start-up.
 struct TAmbienteTransmissao {
-  TokenEnvironment* Tokens = nullptr;      // the PKCS#11 module and the token login state
-  int TimeOut = kTimeOutTransmissao;       // WebServices.TimeOut of every worker
+  TokenEnvironment* Tokens = nullptr;  // the PKCS#11 module and the token login state
+  int TimeOut = kTimeOutTransmissao;   // WebServices.TimeOut of every worker
   // Makes the ERP client of the run from its endpoints; unset: TIntegradorOrvane.
   std::function<std::shared_ptr<IIntegrador>(const TEnderecosOrvane&)> CriarIntegrador;
 };
