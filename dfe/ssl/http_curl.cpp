@@ -434,7 +434,14 @@ void TDFeHttpWinHttp::ConfigurarHTTP(const std::string& AURL, const std::string&
 
 std::string TDFeHttpWinHttp::Enviar(const std::string& ConteudoXML, const std::string& AURL,
                                     const std::string& ASoapAction, const std::string& AMimeType) {
-  ConfigurarHTTP(AURL, ASoapAction, AMimeType);
+  try {
+    ConfigurarHTTP(AURL, ASoapAction, AMimeType);
+  } catch (const EDFeExceptionPIN& failure) {
+    // The token refused (or earlier refused) its PIN while the client key was being made
+    // ready: to the caller this is the handshake's key failure, as on the system stack.
+    FImpl->InternalErrorCode = winhttp::kClientCertNoAccessKey;
+    throw EDFeHttpException(winhttp::kClientCertNoAccessKey, 0, AURL, failure.what());
+  }
   std::string reply;
   try {
     reply = FImpl->Execute(ConteudoXML);

@@ -288,11 +288,9 @@ TEST_F(EsocialE2E, WrongPinReachesTheTokenOnceAndNothingIsSent) {
   EXPECT_EQ(Endpoints(cenario.Erp()), std::vector<std::string>{"lotes"});
 }
 
-// The dialog of that run is the certificate advice once the transport reports a client key
-// whose token refused the PIN as 12186, as it does for a key gone during the handshake; today
-// the key's PIN failure reaches the failure reporting before the request is made, without the
-// transport's codes, and shows the generic dialog.
-TEST_F(EsocialE2E, DISABLED_WrongPinEndsWithTheCertificateDialog) {
+// The dialog of that run is the certificate advice: the transport reports a client key whose
+// token refused the PIN as 12186, as it does for a key gone during the handshake.
+TEST_F(EsocialE2E, WrongPinEndsWithTheCertificateDialog) {
   const ProcessResult r = RunWithWrongPin(cenario, trabalho.path() / "spy.log");
   EXPECT_EQ(r.exitCode, 1) << r.err;
   EXPECT_TRUE(r.err.ends_with(
