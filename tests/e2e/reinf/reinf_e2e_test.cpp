@@ -458,9 +458,12 @@ TEST_F(ReinfE2E, FailuresEndWithTheirDialogAndExitCode) {
     }
     EXPECT_EQ(governo.Requests().size() > antes, c.enviou);
     // Nothing reached the ERP as a reply.
-    for (std::size_t i = retornosAntes; i < erp.Requests().size(); ++i)
+    for (std::size_t i = retornosAntes; i < erp.Requests().size(); ++i) {
       EXPECT_EQ(erp.Requests()[i].endpoint, "lotes");
-    if (!c.log.empty()) EXPECT_NE(Logs().find(c.log), std::string::npos) << Logs();
+    }
+    if (!c.log.empty()) {
+      EXPECT_NE(Logs().find(c.log), std::string::npos) << Logs();
+    }
   }
 }
 
