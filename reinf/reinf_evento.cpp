@@ -8,6 +8,7 @@
 #include "dfe/ssl/dfe_ssl.h"
 #include "dfe/xml/leitor.h"
 #include "dfe/xml/texto.h"
+#include "dfe/xml/texto_xml.h"
 #include "reinf/reinf_componente.h"
 #include "reinf/reinf_exception.h"
 #include "reinf/reinf_texto.h"

@@ -52,17 +52,6 @@ std::string Decodificar(std::string bytes) {
 
 }  // namespace
 
-bool DeclaraUTF8(std::string_view xml) {
-  std::size_t fim = 0;
-  for (std::size_t vistos = 0; fim < xml.size(); ++fim) {
-    const bool inicial = (static_cast<unsigned char>(xml[fim]) & 0xC0) != 0x80;
-    if (inicial && vistos++ == 50) break;
-  }
-  const std::string inicio = lowerAscii(xml.substr(0, fim));
-  const std::size_t encoding = inicio.find("encoding");
-  return encoding != std::string::npos && inicio.find("utf-8", encoding) != std::string::npos;
-}
-
 std::string LerArquivoTexto(const std::filesystem::path& arquivo) {
   std::ifstream in(arquivo, std::ios::binary);
   if (!in) throw EDFeException("Arquivo não encontrado: " + arquivo.string());

@@ -9,10 +9,6 @@ namespace luvaro::reinf {
 
 // Text and file helpers of the EFD-Reinf documents. Texts in memory are UTF-8.
 
-// Whether the first 50 characters of a document, lower-cased, hold "encoding" and after it
-// "utf-8".
-bool DeclaraUTF8(std::string_view xml);
-
 // The text of a file's bytes: UTF-8 as it is, and bytes that are not valid UTF-8 read as
 // Windows-1252 (the code page of documents written by older Windows programs). A UTF-8
 // byte-order mark is dropped. EDFeException when the file cannot be read.

@@ -10,30 +10,12 @@
 #include "dfe/ws/dfe_web_service.h"
 #include "dfe/xml/data_hora.h"
 #include "dfe/xml/texto.h"
+#include "dfe/xml/texto_xml.h"
 
 namespace luvaro {
 namespace {
 
 constexpr const char* kDeclaracaoUTF8 = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>";
-
-// The first `count` characters of UTF-8 text (a character is a lead byte and its
-// continuation bytes).
-std::string_view Inicio(std::string_view text, std::size_t count) {
-  std::size_t end = 0;
-  for (std::size_t seen = 0; end < text.size(); ++end) {
-    const bool lead = (static_cast<unsigned char>(text[end]) & 0xC0) != 0x80;
-    if (lead && seen++ == count) break;
-  }
-  return text.substr(0, end);
-}
-
-// A document declares UTF-8 when its first 50 characters, lower-cased, hold "encoding" and,
-// after it, "utf-8".
-bool DeclaraUTF8(std::string_view xml) {
-  const std::string inicio = lowerAscii(Inicio(xml, 50));
-  const std::size_t encoding = inicio.find("encoding");
-  return encoding != std::string::npos && inicio.find("utf-8", encoding) != std::string::npos;
-}
 
 bool ContemSemCaixa(std::string_view text, std::string_view lowerNeedle) {
   return lowerAscii(text).find(lowerNeedle) != std::string::npos;
