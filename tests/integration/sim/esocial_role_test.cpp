@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/support/process.h"
+#include "tests/support/soap_post.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/token.h"
 
@@ -30,43 +31,12 @@ constexpr std::string_view kPathEnviar =
 constexpr std::string_view kPathConsultar =
     "servicos/empregador/consultarloteeventos/WsConsultarLoteEventos.svc";
 
-struct Reply {
-  long status = 0;
-  std::string body;
-};
+using Reply = SoapReply;
 
-size_t Collect(char* data, size_t size, size_t count, void* user) {
-  static_cast<std::string*>(user)->append(data, size * count);
-  return size * count;
-}
-
-using Curl = std::unique_ptr<CURL, decltype(&curl_easy_cleanup)>;
-using CurlList = std::unique_ptr<curl_slist, decltype(&curl_slist_free_all)>;
-
-// One SOAP POST as the program makes it: text/xml, the action in quotes, the company
-// certificate as client certificate, the server checked against the test CA.
+// The exchange must complete; the status and the body are the test's to check.
 Reply Post(const std::string& url, std::string_view action, const std::string& body) {
-  TestToken& token = TestToken::Shared();
-  const TokenCertificate& empresa = token.Certificate("empresa");
-  Curl curl(curl_easy_init(), &curl_easy_cleanup);
-  const std::string actionHeader = "SOAPAction: \"" + std::string(action) + "\"";
-  CurlList headers(curl_slist_append(nullptr, "Content-Type: text/xml; charset=utf-8"),
-                   &curl_slist_free_all);
-  curl_slist_append(headers.get(), actionHeader.c_str());
-  Reply reply;
-  curl_easy_setopt(curl.get(), CURLOPT_URL, url.c_str());
-  curl_easy_setopt(curl.get(), CURLOPT_HTTPHEADER, headers.get());
-  curl_easy_setopt(curl.get(), CURLOPT_POSTFIELDS, body.c_str());
-  curl_easy_setopt(curl.get(), CURLOPT_POSTFIELDSIZE, static_cast<long>(body.size()));
-  curl_easy_setopt(curl.get(), CURLOPT_SSLCERT, empresa.pem.c_str());
-  curl_easy_setopt(curl.get(), CURLOPT_SSLKEY, empresa.keyPem.c_str());
-  curl_easy_setopt(curl.get(), CURLOPT_CAINFO, token.CaPem().c_str());
-  curl_easy_setopt(curl.get(), CURLOPT_WRITEFUNCTION, &Collect);
-  curl_easy_setopt(curl.get(), CURLOPT_WRITEDATA, &reply.body);
-  curl_easy_setopt(curl.get(), CURLOPT_TIMEOUT, 60L);
-  const CURLcode rc = curl_easy_perform(curl.get());
-  EXPECT_EQ(rc, CURLE_OK) << curl_easy_strerror(rc);
-  curl_easy_getinfo(curl.get(), CURLINFO_RESPONSE_CODE, &reply.status);
+  Reply reply = PostSoap(url, action, body);
+  EXPECT_EQ(reply.code, 0) << reply.error;
   return reply;
 }
 

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/support/process.h"
+#include "tests/support/soap_post.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/token.h"
 
@@ -31,47 +32,11 @@ constexpr std::string_view kEnvelopeInicio =
     "<soap:Envelope  xmlns:soap=\"http://schemas.xmlsoap.org/soap/envelope/\"  "
     "xmlns:v1=\"http://sped.fazenda.gov.br/\"><soap:Body>";
 
-struct Reply {
-  CURLcode code = CURLE_OK;
-  long status = 0;
-  std::string body;
-};
+using Reply = SoapReply;
 
-size_t Collect(char* data, size_t size, size_t count, void* user) {
-  static_cast<std::string*>(user)->append(data, size * count);
-  return size * count;
-}
-
-using Curl = std::unique_ptr<CURL, decltype(&curl_easy_cleanup)>;
-using CurlList = std::unique_ptr<curl_slist, decltype(&curl_slist_free_all)>;
-
-// One SOAP POST as the program makes it: text/xml, the action in quotes, a client certificate
-// of the token (none for an empty name), the server checked against the test CA.
 Reply Post(const std::string& url, std::string_view action, const std::string& body,
            std::string_view certificate = "empresa") {
-  TestToken& token = TestToken::Shared();
-  Curl curl(curl_easy_init(), &curl_easy_cleanup);
-  const std::string actionHeader = "SOAPAction: \"" + std::string(action) + "\"";
-  CurlList headers(curl_slist_append(nullptr, "Content-Type: text/xml; charset=utf-8"),
-                   &curl_slist_free_all);
-  curl_slist_append(headers.get(), actionHeader.c_str());
-  Reply reply;
-  curl_easy_setopt(curl.get(), CURLOPT_URL, url.c_str());
-  curl_easy_setopt(curl.get(), CURLOPT_HTTPHEADER, headers.get());
-  curl_easy_setopt(curl.get(), CURLOPT_POSTFIELDS, body.c_str());
-  curl_easy_setopt(curl.get(), CURLOPT_POSTFIELDSIZE, static_cast<long>(body.size()));
-  if (!certificate.empty()) {
-    const TokenCertificate& cert = token.Certificate(certificate);
-    curl_easy_setopt(curl.get(), CURLOPT_SSLCERT, cert.pem.c_str());
-    curl_easy_setopt(curl.get(), CURLOPT_SSLKEY, cert.keyPem.c_str());
-  }
-  curl_easy_setopt(curl.get(), CURLOPT_CAINFO, token.CaPem().c_str());
-  curl_easy_setopt(curl.get(), CURLOPT_WRITEFUNCTION, &Collect);
-  curl_easy_setopt(curl.get(), CURLOPT_WRITEDATA, &reply.body);
-  curl_easy_setopt(curl.get(), CURLOPT_TIMEOUT, 60L);
-  reply.code = curl_easy_perform(curl.get());
-  curl_easy_getinfo(curl.get(), CURLINFO_RESPONSE_CODE, &reply.status);
-  return reply;
+  return PostSoap(url, action, body, certificate);
 }
 
 // The text between the first start tag of `element` (with or without attributes) and its end tag.
