@@ -1,12 +1,13 @@
 #include "esocial/esocial_evento.h"
 
 #include <filesystem>
-#include <fstream>
 #include <random>
 
+#include "dfe/gravar_arquivo.h"
 #include "dfe/ssl/dfe_ssl.h"
 #include "dfe/xml/leitor.h"
 #include "dfe/xml/texto.h"
+#include "dfe/xml/texto_xml.h"
 #include "esocial/esocial_componente.h"
 #include "esocial/esocial_exception.h"
 
@@ -163,9 +164,7 @@ void TeSocialEvento::SaveToFile(const std::string& CaminhoArquivo) const {
   std::string conteudo;
   for (const std::string& linha : splitLines(FXML)) conteudo += linha + "\r\n";
 
-  std::ofstream out(caminho, std::ios::binary | std::ios::trunc);
-  if (out) out.write(conteudo.data(), static_cast<std::streamsize>(conteudo.size()));
-  if (!out) throw EDFeException("Não foi possível gravar o arquivo: " + caminho.string());
+  GravarArquivo(caminho, conteudo);
 }
 
 }  // namespace luvaro

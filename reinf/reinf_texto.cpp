@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "dfe/dfe_exception.h"
+#include "dfe/gravar_arquivo.h"
 #include "dfe/xml/texto.h"
 
 namespace luvaro::reinf {
@@ -75,12 +76,7 @@ void GravarLinhas(const std::filesystem::path& arquivo, std::string_view texto) 
     conteudo += linha;
     conteudo += "\r\n";
   }
-  std::ofstream out(arquivo, std::ios::binary | std::ios::trunc);
-  if (out) {
-    out.write(conteudo.data(), static_cast<std::streamsize>(conteudo.size()));
-    out.flush();
-  }
-  if (!out) throw EDFeException("Não foi possível gravar o arquivo: " + arquivo.string());
+  GravarArquivo(arquivo, conteudo);
 }
 
 }  // namespace luvaro::reinf

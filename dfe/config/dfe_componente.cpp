@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 
 #include "dfe/dfe_exception.h"
+#include "dfe/gravar_arquivo.h"
 #include "dfe/ssl/dfe_ssl.h"
 #include "dfe/xml/texto.h"
 
@@ -92,12 +92,7 @@ bool TDFeComponente::Gravar(const std::string& NomeArquivo, const std::string& C
       }
     }
     const std::string arquivo = pasta + nome;
-    std::ofstream out(arquivo, std::ios::binary | std::ios::trunc);
-    if (out) {
-      out.write(conteudo.data(), static_cast<std::streamsize>(conteudo.size()));
-      out.flush();
-    }
-    if (!out) throw EDFeException("Não foi possível gravar o arquivo: " + arquivo);
+    GravarArquivo(arquivo, conteudo);
     return true;
   } catch (const std::exception& e) {
     GerarException("Erro ao salvar.", &e);

@@ -4,6 +4,7 @@
 #include <iterator>
 
 #include "dfe/dfe_exception.h"
+#include "dfe/gravar_arquivo.h"
 #include "dfe/xml/texto.h"
 
 namespace luvaro {
@@ -66,12 +67,7 @@ void IniFile::LoadFromFile(const std::filesystem::path& file) {
 }
 
 void IniFile::SaveToFile(const std::filesystem::path& file) const {
-  std::ofstream out(file, std::ios::binary | std::ios::trunc);
-  if (out) {
-    out << Text();
-    out.flush();
-  }
-  if (!out) throw EDFeException("Não foi possível gravar o arquivo: " + file.string());
+  GravarArquivo(file, Text());
 }
 
 const IniFile::Section* IniFile::FindSection(std::string_view name) const {

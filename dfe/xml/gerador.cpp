@@ -2,9 +2,9 @@
 
 #include <cmath>
 #include <cstdio>
-#include <fstream>
 
 #include "dfe/dfe_exception.h"
+#include "dfe/gravar_arquivo.h"
 #include "dfe/xml/texto.h"
 #include "dfe/xml/texto_xml.h"
 #include "dfe/xml/validacao_documento.h"
@@ -325,12 +325,7 @@ void TGerador::wCampoNFSe(TTipoCampo Tipo, const std::string& ID, const std::str
 }
 
 bool TGerador::SalvarArquivo(const std::filesystem::path& CaminhoArquivo) {
-  std::ofstream out(CaminhoArquivo, std::ios::binary | std::ios::trunc);
-  if (out) {
-    out << FArquivoFormatoXML << "\r\n";
-    out.flush();
-  }
-  if (!out) throw EDFeException("Não foi possível gravar o arquivo: " + CaminhoArquivo.string());
+  GravarArquivo(CaminhoArquivo, FArquivoFormatoXML + "\r\n");
   return true;
 }
 

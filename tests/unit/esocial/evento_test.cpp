@@ -264,6 +264,17 @@ TEST_F(EventoTest, SalvaComExtensaoXmlELinhasEmCRLF) {
     EXPECT_EQ(test::ReadFile(dir.path() / k.gravado), esperado);
   }
   EXPECT_THROW(e.SaveToFile((dir.path() / "nao-existe" / "evento").string()), EDFeException);
+  // Content that cannot be written whole fails with the file's name, never a short file.
+  std::filesystem::create_symlink("/dev/full", dir.path() / "cheio.xml");
+  try {
+    e.SaveToFile((dir.path() / "cheio").string());
+    ADD_FAILURE() << "a write that failed passed";
+  } catch (const EDFeException& erro) {
+    EXPECT_TRUE(std::string(erro.what())
+                    .starts_with("Não foi possível gravar o arquivo: " +
+                                 (dir.path() / "cheio.xml").string()))
+        << erro.what();
+  }
 }
 
 }  // namespace

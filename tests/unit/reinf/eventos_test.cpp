@@ -6,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "dfe/dfe_exception.h"
 #include "dfe/ssl/dfe_ssl.h"
 #include "dfe/xml/texto.h"
 #include "reinf/reinf_eventos.h"
@@ -287,6 +288,16 @@ TEST_F(ReinfEventosTest, SaveToFileTrocaAExtensao) {
     evento.SaveToFile((m_dir / c.caminho).string());
     EXPECT_EQ(ReadFile(m_dir / c.gravado),
               "<Reinf><evtExclusao/><Signature/>\r\n<a>é</a>\r\n</Reinf>\r\n");
+  }
+  // Content that cannot be written whole fails with the file's name, never a short file.
+  std::filesystem::create_symlink("/dev/full", m_dir / "cheio.xml");
+  try {
+    evento.SaveToFile((m_dir / "cheio").string());
+    ADD_FAILURE() << "a write that failed passed";
+  } catch (const EDFeException& e) {
+    EXPECT_TRUE(std::string(e.what()).starts_with("Não foi possível gravar o arquivo: " +
+                                                  (m_dir / "cheio.xml").string()))
+        << e.what();
   }
 }
 

@@ -78,6 +78,7 @@ TEST(TDFeComponente, GravarEscolheAPasta) {
 TEST(TDFeComponente, GravarFalhasPassamPeloLog) {
   test::TempDir dir("luvaro-gravar-falha");
   test::WriteFile(dir / "arquivo", "x");  // a file where a folder is wanted
+  std::filesystem::create_symlink("/dev/full", dir / "cheio.xml");
   struct Case {
     const char* name;
     std::string nome;
@@ -89,6 +90,10 @@ TEST(TDFeComponente, GravarFalhasPassamPeloLog) {
       {"folder cannot be made", (dir / "arquivo" / "x" / "a.xml").string(),
        "Erro ao salvar.\r\nNão foi possível criar a pasta: " + (dir / "arquivo" / "x").string() +
            "/"},
+      // The content does not fit: only closing the file tells it.
+      {"content not written whole", (dir / "cheio.xml").string(),
+       "Erro ao salvar.\r\nNão foi possível gravar o arquivo: " + (dir / "cheio.xml").string() +
+           " (No space left on device)"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);

@@ -78,6 +78,8 @@ TEST(IniFile, Arquivos) {
   lido.LoadFromFile(dir / "missing.ini");
   EXPECT_FALSE(lido.SectionExists("S"));
   EXPECT_THROW(ini.SaveToFile(dir / "no" / "a.ini"), EDFeException);
+  std::filesystem::create_symlink("/dev/full", dir / "cheio.ini");
+  EXPECT_THROW(ini.SaveToFile(dir / "cheio.ini"), EDFeException);
 }
 
 }  // namespace

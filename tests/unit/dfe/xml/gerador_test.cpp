@@ -317,6 +317,16 @@ TEST(TGerador, SalvarArquivo) {
   EXPECT_TRUE(g.SalvarArquivo(dir / "out.xml"));
   EXPECT_EQ(test::ReadFile(dir / "out.xml"), "<a>x</a>\r\n");
   EXPECT_THROW(g.SalvarArquivo(dir / "missing" / "out.xml"), EDFeException);
+  // A file whose content cannot be written whole fails with its name (here when it is closed).
+  std::filesystem::create_symlink("/dev/full", dir / "cheio.xml");
+  try {
+    g.SalvarArquivo(dir / "cheio.xml");
+    ADD_FAILURE() << "a write that failed passed";
+  } catch (const EDFeException& e) {
+    EXPECT_TRUE(std::string(e.what()).starts_with("Não foi possível gravar o arquivo: " +
+                                                  (dir / "cheio.xml").string()))
+        << e.what();
+  }
 }
 
 }  // namespace
