@@ -15,35 +15,6 @@ namespace luvaro {
 namespace {
 
 constexpr std::string_view kDeclaracaoUTF8 = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>";
-constexpr std::string_view kDeclaracaoStandalone =
-    "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"no\"?>";
-constexpr std::string_view kDeclaracaoSimples = "<?xml version=\"1.0\"?>";
-
-// A document declares UTF-8 when its first 50 characters, lower-cased, hold "encoding" and
-// then "utf-8".
-bool declaraUTF8(std::string_view xml) {
-  std::size_t fim = 0;
-  for (std::size_t chars = 0; fim < xml.size(); ++fim) {
-    if ((static_cast<unsigned char>(xml[fim]) & 0xC0) == 0x80) continue;  // same character
-    if (chars == 50) break;
-    ++chars;
-  }
-  const std::string inicio = lowerAscii(xml.substr(0, fim));
-  const std::size_t encoding = inicio.find("encoding");
-  return encoding != std::string::npos && inicio.find("utf-8", encoding) != std::string::npos;
-}
-
-// The document without its leading XML declaration (and the blanks before it), if it has one.
-std::string semDeclaracao(const std::string& xml) {
-  std::size_t i = 0;
-  while (i < xml.size() && static_cast<unsigned char>(xml[i]) <= ' ') ++i;
-  if (xml.compare(i, 5, "<?xml") != 0 || i + 5 >= xml.size() ||
-      !(xml[i + 5] == '?' || static_cast<unsigned char>(xml[i + 5]) <= ' ')) {
-    return xml;
-  }
-  const std::size_t fim = xml.find("?>", i);
-  return fim == std::string::npos ? xml : xml.substr(fim + 2);
-}
 
 // The number zero-padded to `largura` digits; a longer one keeps only its last digits.
 std::string numero(long long valor, std::size_t largura) {
@@ -73,8 +44,13 @@ bool TeSocialEvento::LerArqIni(const std::string&) {
 
 void TeSocialEvento::SetXML(const std::string& Value) {
   FXML = Value;
-  // A signed document stays exactly as it came.
-  if (lowerAscii(Value).find("<signature") != std::string::npos) return;
+  // A signed document stays as it came, except for its XML declaration: the lot carries the
+  // event inside its own document, where a declaration cannot stand (the declaration is no
+  // part of what the signature covers).
+  if (lowerAscii(Value).find("<signature") != std::string::npos) {
+    FXML = RemoverDeclaracaoXML(Value);
+    return;
+  }
 
   const std::optional<TTipoEvento> tipo = TipoEventoDoXML(FXML);
   if (!tipo) throw EeSocialException("Tipo de evento não identificado no XML.");
@@ -92,7 +68,8 @@ std::string TeSocialEvento::Assinar(const std::string& XMLEvento, const std::str
   // In memory every text is UTF-8 already; a document that does not say so gets the UTF-8
   // declaration in place of the one it had (two declarations would not parse).
   std::string documento = XMLEvento;
-  if (!declaraUTF8(documento)) documento = std::string(kDeclaracaoUTF8) + semDeclaracao(documento);
+  if (!DeclaraUTF8(documento))
+    documento = std::string(kDeclaracaoUTF8) + RemoverDeclaracaoXML(documento);
   FXMLOriginal = documento;
 
   TDFeSSL& ssl = FPeSocial->SSL();
@@ -112,7 +89,8 @@ std::string TeSocialEvento::Assinar(const std::string& XMLEvento, const std::str
   const std::string assinado = ssl.Assinar(documento, "eSocial", NomeEvento, "", "", "", "ID");
   FXMLAssinado = assinado;
   FXMLOriginal = assinado;
-  return replaceAll(replaceAll(assinado, kDeclaracaoStandalone, ""), kDeclaracaoSimples, "");
+  // The signed text as the lot takes it: no declaration, whatever its spelling.
+  return RemoverDeclaracaoXML(assinado);
 }
 
 void TeSocialEvento::Validar(TeSocialSchema Schema) {

@@ -10,6 +10,7 @@
 #include "dfe/ws/resposta_ws.h"
 #include "dfe/xml/leitor.h"
 #include "dfe/xml/texto.h"
+#include "dfe/xml/texto_xml.h"
 #include "esocial/configuracoes_esocial.h"
 #include "esocial/esocial_componente.h"
 #include "esocial/esocial_exception.h"
@@ -19,16 +20,6 @@ namespace luvaro {
 namespace {
 
 constexpr const char* kSoap11 = "http://schemas.xmlsoap.org/soap/envelope/";
-
-// A document without its leading XML declaration (and the blanks after it).
-std::string SemDeclaracaoXML(const std::string& xml) {
-  const std::size_t inicio = xml.find_first_not_of(" \t\r\n");
-  if (inicio == std::string::npos || xml.compare(inicio, 5, "<?xml") != 0) return xml;
-  const std::size_t fim = xml.find("?>", inicio);
-  if (fim == std::string::npos) return xml;
-  const std::size_t resto = xml.find_first_not_of(" \t\r\n", fim + 2);
-  return resto == std::string::npos ? std::string() : xml.substr(resto);
-}
 
 }  // namespace
 
@@ -168,7 +159,8 @@ std::string TeSocialWebService::AssinarRequisicao(const std::string& xml,
                                                   const std::string& infElement) {
   // A declaration inside the SOAP body would make the request malformed; the envelope gets
   // its own when it is sent.
-  return SemDeclaracaoXML(FPeSocial->SSL().Assinar(xml, "eSocial", infElement, "", "", "", "ID"));
+  return RemoverDeclaracaoXML(
+      FPeSocial->SSL().Assinar(xml, "eSocial", infElement, "", "", "", "ID"));
 }
 
 void TeSocialWebService::ValidarRequisicao(const std::string& xml, const std::string& arquivo) {

@@ -16,7 +16,7 @@
 namespace luvaro::reinf {
 namespace {
 
-constexpr const char* kDeclaracaoUTF8 = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>";
+constexpr std::string_view kDeclaracaoUTF8 = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>";
 
 // The last `largura` digits of a non-negative number, zero-padded on the left.
 std::string Digitos(long long numero, std::size_t largura) {
@@ -44,7 +44,12 @@ bool TReinfEvento::LerArqIni(const std::string&) {
 
 void TReinfEvento::SetXML(const std::string& Value) {
   FXML = Value;
-  if (lowerAscii(Value).find("<signature") != std::string::npos) return;
+  // A signed document stays as it came, except for its XML declaration, which cannot stand
+  // inside the lot (and is no part of what the signature covers).
+  if (lowerAscii(Value).find("<signature") != std::string::npos) {
+    FXML = RemoverDeclaracaoXML(Value);
+    return;
+  }
 
   const std::optional<TTipoEvento> tipo = TipoEventoDoXML(Value);
   if (!tipo) throw EReinfException("Tipo de evento não identificado no documento.");
@@ -60,7 +65,8 @@ void TReinfEvento::SetXML(const std::string& Value) {
 
 std::string TReinfEvento::Assinar(const std::string& XMLEvento, const std::string& NomeEvento) {
   std::string texto = XMLEvento;
-  if (!DeclaraUTF8(texto)) texto.insert(0, kDeclaracaoUTF8);
+  // Another encoding's declaration is replaced, not followed by a second one.
+  if (!DeclaraUTF8(texto)) texto = std::string(kDeclaracaoUTF8) + RemoverDeclaracaoXML(texto);
   FXMLOriginal = texto;
 
   const TGeralConfReinf& geral = FComponente->Configuracoes().Geral();
@@ -82,9 +88,8 @@ std::string TReinfEvento::Assinar(const std::string& XMLEvento, const std::strin
   FXMLAssinado = assinado;
   FXMLOriginal = assinado;
 
-  std::string resultado =
-      replaceAll(assinado, "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"no\"?>", "");
-  return replaceAll(std::move(resultado), "<?xml version=\"1.0\"?>", "");
+  // The signed text as the lot takes it: no declaration, whatever its spelling.
+  return RemoverDeclaracaoXML(assinado);
 }
 
 void TReinfEvento::Validar(TReinfSchema Schema) {

@@ -71,8 +71,6 @@ XmlDocPtr AnalisarDocumento(std::string_view texto);
 
 // --- text helpers (xmlsign_texto.cpp)
 
-// The text without a leading UTF-8 byte-order mark and without its XML declaration, if any.
-std::string RemoverDeclaracaoXML(std::string_view xml);
 // Removes every CR and LF.
 void RemoverQuebrasDeLinha(std::string& texto);
 // The part of a qualified name after ":".

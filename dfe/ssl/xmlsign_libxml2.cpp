@@ -22,6 +22,12 @@ std::string SemBrancos(std::string texto) {
   return texto;
 }
 
+std::string SemBrancosIniciais(std::string_view xml) {
+  if (xml.starts_with("\xEF\xBB\xBF")) xml.remove_prefix(3);
+  const std::size_t inicio = xml.find_first_not_of(" \t\r\n");
+  return inicio == std::string_view::npos ? std::string() : std::string(xml.substr(inicio));
+}
+
 void DefinirConteudo(xmlNode* no, const std::string& conteudo) {
   xmlNodeSetContent(no, reinterpret_cast<const xmlChar*>(conteudo.c_str()));
 }
@@ -76,9 +82,12 @@ std::string TDFeSSLXmlSignLibXml2::Assinar(const std::string& ConteudoXML,
   InicializarLibXml2();
   const ErrorCapture erros;
 
+  // The document always opens with a declaration: its own when it declares UTF-8, else the
+  // UTF-8 one. Whatever stood before it (a byte-order mark, blanks, line breaks) goes, since
+  // the parser accepts a declaration only at the very start.
   const bool declaraUTF8 = DeclaraUTF8(ConteudoXML);
-  const std::string xml =
-      declaraUTF8 ? ConteudoXML : kDeclaracaoUTF8 + RemoverDeclaracaoXML(ConteudoXML);
+  const std::string xml = declaraUTF8 ? SemBrancosIniciais(ConteudoXML)
+                                      : kDeclaracaoUTF8 + RemoverDeclaracaoXML(ConteudoXML);
   const std::string URI = ExtrairURI(xml, IdAttr);
 
   const XmlDocPtr doc = AnalisarDocumento(xml);

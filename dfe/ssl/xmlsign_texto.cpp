@@ -11,26 +11,11 @@ namespace luvaro {
 
 namespace {
 
-constexpr std::string_view kBomUtf8 = "\xEF\xBB\xBF";
 constexpr std::string_view kXmlDsigMore = "http://www.w3.org/2001/04/xmldsig-more#";
 constexpr std::string_view kXmlEnc = "http://www.w3.org/2001/04/xmlenc#";
 constexpr std::string_view kC14N = "http://www.w3.org/TR/2001/REC-xml-c14n-20010315";
 
 }  // namespace
-
-std::string RemoverDeclaracaoXML(std::string_view xml) {
-  std::string_view resto = xml;
-  if (resto.substr(0, kBomUtf8.size()) == kBomUtf8) resto.remove_prefix(kBomUtf8.size());
-  const std::size_t inicio = resto.find_first_not_of(" \t\r\n");
-  const bool declaracao =
-      inicio != std::string_view::npos && resto.substr(inicio, 5) == "<?xml" &&
-      resto.size() > inicio + 5 &&
-      std::string_view(" \t\r\n").find(resto[inicio + 5]) != std::string_view::npos;
-  if (!declaracao) return std::string(resto);
-  const std::size_t fim = resto.find("?>", inicio);
-  if (fim == std::string_view::npos) return std::string(resto);
-  return std::string(resto.substr(fim + 2));
-}
 
 void RemoverQuebrasDeLinha(std::string& texto) {
   std::erase_if(texto, [](char c) { return c == '\r' || c == '\n'; });

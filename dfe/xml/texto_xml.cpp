@@ -133,4 +133,23 @@ bool DeclaraUTF8(std::string_view xml) {
   return encoding != std::string::npos && inicio.find("utf-8", encoding) != std::string::npos;
 }
 
+std::string RemoverDeclaracaoXML(std::string_view xml) {
+  constexpr std::string_view kBomUtf8 = "\xEF\xBB\xBF";
+  constexpr std::string_view kBrancos = " \t\r\n";
+  if (xml.starts_with(kBomUtf8)) xml.remove_prefix(kBomUtf8.size());
+  std::size_t inicio = xml.find_first_not_of(kBrancos);
+  if (inicio == std::string_view::npos) return {};
+  // "<?xml" followed by a blank opens the declaration; "<?xml-stylesheet" is another thing.
+  const bool declaracao = xml.substr(inicio, 5) == "<?xml" && xml.size() > inicio + 5 &&
+                          kBrancos.find(xml[inicio + 5]) != std::string_view::npos;
+  if (declaracao) {
+    const std::size_t fim = xml.find("?>", inicio);
+    if (fim != std::string_view::npos) {
+      inicio = xml.find_first_not_of(kBrancos, fim + 2);
+      if (inicio == std::string_view::npos) return {};
+    }
+  }
+  return std::string(xml.substr(inicio));
+}
+
 }  // namespace luvaro

@@ -25,4 +25,12 @@ std::string DecodificarTextoXML(std::string_view text);
 // hold "encoding" and, after it, "utf-8".
 bool DeclaraUTF8(std::string_view xml);
 
+// The document as it may stand inside another one (an event inside a lot, a request inside a
+// SOAP body): without a byte-order mark, the blanks before its XML declaration, the
+// declaration itself whatever its spelling (either quote, any encoding name, standalone) and
+// the blanks after it. A text that opens with no declaration loses only its byte-order mark and
+// its leading blanks; nothing after the opening is touched (a declaration-like text in CDATA
+// stays).
+std::string RemoverDeclaracaoXML(std::string_view xml);
+
 }  // namespace luvaro

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "dfe/dfe_exception.h"
+#include "dfe/xml/texto_xml.h"
 #include "esocial/esocial_exception.h"
 #include "esocial/eventos.h"
 #include "esocial/lote_eventos.h"
@@ -59,7 +60,6 @@ TEST_F(LoteEventosTest, DocumentoDoLoteByteAByte) {
       "<ideTransmissor><tpInsc>2</tpInsc><nrInsc>52998224725</nrInsc></ideTransmissor>"
       "<eventos>"
       "<evento Id=\"ID1123456780000002024030112000000001\"> "
-      "<?xml version=\"1.0\" encoding=\"utf-8\"?>"
       "<eSocial xmlns=\"http://www.esocial.gov.br/schema/evt/evtInfoEmpregador/v02_05_00\">"
       "<evtInfoEmpregador Id=\"ID1123456780000002024030112000000001\"><x>1</x>"
       "</evtInfoEmpregador><Signature xmlns=\"http://www.w3.org/2000/09/xmldsig#\">"
@@ -139,6 +139,56 @@ TEST_F(LoteEventosTest, EventosReaisEmOrdemDeGrupoQualquerQueSejaACarga) {
       anterior = pos;
     }
     EXPECT_EQ(lote.XML().find("<?xml"), std::string::npos);
+  }
+}
+
+// Whatever declaration the ERP's document opens with, the event is signed and the lot that
+// carries it is well-formed and valid against EnvioLoteEventos-v1_1_1.xsd: no declaration is
+// left inside its evento.
+TEST_F(LoteEventosTest, NenhumaDeclaracaoDentroDoLote) {
+  const test::FixtureEvento& f = test::FixturesEvento()[0];  // S-1000
+  const std::string corpo = RemoverDeclaracaoXML(test::LerFixtureEsocial(f.arquivo));
+  const std::string assinadoAntes = DocumentoAssinado("evtInfoEmpregador", f.id);
+  const struct {
+    const char* nome;
+    std::string documento;
+    bool assinadoAqui;
+  } casos[] = {
+      {"UTF-8", "<?xml version=\"1.0\" encoding=\"UTF-8\"?>" + corpo, true},
+      {"utf-8 em minúsculas", "<?xml version=\"1.0\" encoding=\"utf-8\"?>" + corpo, true},
+      {"aspas simples", "<?xml version='1.0' encoding='Utf-8'?>" + corpo, true},
+      {"standalone yes", "<?xml version=\"1.0\" encoding=\"utf-8\" standalone=\"yes\"?>" + corpo,
+       true},
+      {"standalone no", "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"no\"?>" + corpo,
+       true},
+      {"só a versão", "<?xml version=\"1.0\"?>" + corpo, true},
+      {"outro encoding", "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>" + corpo, true},
+      {"marca de ordem de bytes", "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"utf-8\"?>" + corpo,
+       true},
+      {"brancos e quebras de linha antes e depois",
+       " \r\n\t<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n" + corpo, true},
+      {"sem declaração", corpo, true},
+      {"assinado antes, com declaração",
+       "<?xml version=\"1.0\" encoding=\"utf-8\" standalone=\"yes\"?>\n" + assinadoAntes, false},
+  };
+  c.Geral().SetExibirErroSchema(true);  // a lot that is not well-formed or not valid raises
+  for (const auto& k : casos) {
+    SCOPED_TRACE(k.nome);
+    componente->Eventos().Clear();
+    ASSERT_NO_THROW(componente->Eventos().LoadFromString(k.documento));
+    ASSERT_EQ(componente->Eventos().Count(), 1);
+    ASSERT_NO_THROW(lote.GerarXML(1));
+    EXPECT_EQ(lote.XML().find("<?xml"), std::string::npos) << lote.XML();
+    EXPECT_EQ(lote.XML().find("\xEF\xBB\xBF"), std::string::npos);
+    EXPECT_NE(lote.XML().find("<evento Id=\"" + f.id + "\"> <eSocial xmlns="), std::string::npos)
+        << lote.XML();
+    if (k.assinadoAqui) {
+      const std::string& xml =
+          componente->Eventos().Iniciais().S1000().Items(0).evtInfoEmpregador().XML();
+      EXPECT_NE(xml.find("<SignatureValue>"), std::string::npos);
+    } else {
+      EXPECT_NE(lote.XML().find("> " + assinadoAntes + "</evento>"), std::string::npos);
+    }
   }
 }
 

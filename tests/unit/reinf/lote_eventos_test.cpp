@@ -8,6 +8,7 @@
 #include "dfe/dfe_exception.h"
 #include "dfe/ssl/dfe_ssl.h"
 #include "dfe/xml/texto.h"
+#include "dfe/xml/texto_xml.h"
 #include "reinf/lote_eventos.h"
 #include "reinf/reinf_eventos.h"
 #include "reinf/reinf_exception.h"
@@ -65,11 +66,10 @@ TEST_F(ReinfLoteTest, OrdemFixaDosTiposEMontagemExata) {
   const std::string& r2010b = Colecoes().R2010().Items(1).evtServTom().XML();
   const std::string& r2098 = Colecoes().R2098().Items(0).evtReabreEvPer().XML();
   const std::string& r2099 = Colecoes().R2099().Items(0).evtFechaEvPer().XML();
+  // The signed events hold no declaration: the lot takes them as they are.
   const auto evento = [](const std::string& id, const std::string& xml) {
-    std::string semDeclaracao = xml;
-    EXPECT_TRUE(semDeclaracao.starts_with(kDeclaracao));
-    semDeclaracao.erase(0, std::string(kDeclaracao).size());
-    return "<evento id=\"" + id + "\"> " + semDeclaracao + "</evento>";
+    EXPECT_TRUE(xml.starts_with("<Reinf xmlns=")) << xml.substr(0, 60);
+    return "<evento id=\"" + id + "\"> " + xml + "</evento>";
   };
   const std::string esperado =
       std::string(kInicioLote) + evento("ID1123456780000002024030112000000004", r1000) +
@@ -88,30 +88,55 @@ TEST_F(ReinfLoteTest, OrdemFixaDosTiposEMontagemExata) {
   EXPECT_EQ(m_lote.XML(), esperado);
 }
 
-TEST_F(ReinfLoteTest, DeclaracaoRemovidaSoNaFormaExata) {
-  const std::string corpo =
-      "<Reinf><evtServTom id=\"ID1123456780000002024040210000000001\"/><Signature/></Reinf>";
+// Whatever declaration the ERP's document opens with, the event is signed and the lot that
+// carries it is well-formed and valid against EnvioLoteEventos-v1_04_00.xsd: no declaration is
+// left inside its evento, also for a document that came signed already.
+TEST_F(ReinfLoteTest, NenhumaDeclaracaoDentroDoLote) {
+  const std::string id = "ID1123456780000002024030112000000004";
+  const std::string corpo = RemoverDeclaracaoXML(FixtureReinf("r1000-info-contribuinte.xml"));
+  const std::string assinadoAntes =
+      "<Reinf><evtInfoContri id=\"" + id + "\"/><Signature><SignedInfo/></Signature></Reinf>";
   const struct {
     const char* nome;
     std::string documento;
-    std::string noLote;
+    bool assinadoAqui;
   } casos[] = {
-      {"declaração exata", kDeclaracao + corpo, corpo},
-      {"declaração em minúsculas", "<?xml version=\"1.0\" encoding=\"utf-8\"?>" + corpo,
-       "<?xml version=\"1.0\" encoding=\"utf-8\"?>" + corpo},
-      {"só a primeira", std::string(kDeclaracao) + kDeclaracao + corpo, kDeclaracao + corpo},
-      {"sem declaração", corpo, corpo},
+      {"UTF-8", kDeclaracao + corpo, true},
+      {"utf-8 em minúsculas", "<?xml version=\"1.0\" encoding=\"utf-8\"?>" + corpo, true},
+      {"aspas simples", "<?xml version='1.0' encoding='Utf-8'?>" + corpo, true},
+      {"standalone yes", "<?xml version=\"1.0\" encoding=\"utf-8\" standalone=\"yes\"?>" + corpo,
+       true},
+      {"standalone no", "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"no\"?>" + corpo,
+       true},
+      {"só a versão", "<?xml version=\"1.0\"?>" + corpo, true},
+      {"outro encoding", "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>" + corpo, true},
+      {"marca de ordem de bytes", "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"utf-8\"?>" + corpo,
+       true},
+      {"brancos e quebras de linha antes e depois",
+       " \r\n\t<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n" + corpo, true},
+      {"sem declaração", corpo, true},
+      {"assinado antes, com declaração",
+       "<?xml version=\"1.0\" encoding=\"utf-8\"?>" + assinadoAntes, false},
+      {"assinado antes, declaração exata repetida",
+       std::string(kDeclaracao) + kDeclaracao + assinadoAntes, false},
   };
-  Config().Geral().SetExibirErroSchema(false);
+  Config().Geral().SetExibirErroSchema(true);  // a lot that is not well-formed or not valid raises
   for (const auto& c : casos) {
     SCOPED_TRACE(c.nome);
     m_comp->Eventos().Clear();
-    // Already signed ("<Signature"), so the container keeps the text as it is.
-    ASSERT_TRUE(m_comp->Eventos().LoadFromString(c.documento));
-    m_lote.GerarXML();
-    EXPECT_EQ(m_lote.XML(), std::string(kInicioLote) +
-                                "<evento id=\"ID1123456780000002024040210000000001\"> " + c.noLote +
-                                "</evento>" + kFimLote);
+    ASSERT_NO_THROW(m_comp->Eventos().LoadFromString(c.documento));
+    ASSERT_EQ(Colecoes().R1000().Count(), 1u);
+    ASSERT_NO_THROW(m_lote.GerarXML());
+    EXPECT_EQ(m_lote.XML().find("<?xml"), std::string::npos) << m_lote.XML();
+    EXPECT_EQ(m_lote.XML().find("\xEF\xBB\xBF"), std::string::npos);
+    EXPECT_NE(m_lote.XML().find("<evento id=\"" + id + "\"> <Reinf"), std::string::npos)
+        << m_lote.XML();
+    if (c.assinadoAqui) {
+      EXPECT_NE(Colecoes().R1000().Items(0).evtInfoContri().XML().find("<SignatureValue>"),
+                std::string::npos);
+    } else {
+      EXPECT_NE(m_lote.XML().find("> " + assinadoAntes + "</evento>"), std::string::npos);
+    }
   }
 }
 

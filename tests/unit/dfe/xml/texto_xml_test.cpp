@@ -111,6 +111,40 @@ TEST(TextoXML, DeclaraUTF8) {
   }
 }
 
+// What an event or a request keeps when it goes inside another document: no declaration,
+// whatever its spelling, and nothing of the document itself changed.
+TEST(TextoXML, RemoverDeclaracaoXML) {
+  const std::string doc = "<eSocial><a>1</a></eSocial>";
+  const struct {
+    const char* name;
+    std::string xml;
+    std::string expected;
+  } cases[] = {
+      {"UTF-8, double quotes", "<?xml version=\"1.0\" encoding=\"UTF-8\"?>" + doc, doc},
+      {"utf-8 in lower case", "<?xml version=\"1.0\" encoding=\"utf-8\"?>" + doc, doc},
+      {"single quotes", "<?xml version='1.0' encoding='Utf-8'?>" + doc, doc},
+      {"standalone", "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>" + doc, doc},
+      {"version only", "<?xml version=\"1.0\"?>" + doc, doc},
+      {"other encoding", "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>" + doc, doc},
+      {"byte-order mark", "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?>" + doc, doc},
+      {"blanks and line breaks before and after",
+       " \r\n\t<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n  " + doc, doc},
+      {"no declaration", doc, doc},
+      {"byte-order mark without declaration", "\xEF\xBB\xBF" + doc, doc},
+      {"a processing instruction is no declaration", "<?xml-stylesheet href=\"a\"?>" + doc,
+       "<?xml-stylesheet href=\"a\"?>" + doc},
+      {"a declaration-like text inside the document stays",
+       "<?xml version=\"1.0\"?><a><![CDATA[<?xml version=\"1.0\"?>]]></a>",
+       "<a><![CDATA[<?xml version=\"1.0\"?>]]></a>"},
+      {"unterminated declaration left as it is", "<?xml version=\"1.0\"", "<?xml version=\"1.0\""},
+      {"empty", "", ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(RemoverDeclaracaoXML(c.xml), c.expected);
+  }
+}
+
 TEST(TextoXML, NumerosEmTexto) {
   EXPECT_EQ(formatFixed(1234.5, 2), "1234.50");
   EXPECT_EQ(formatFixed(0.005, 2), "0.01");
