@@ -2,6 +2,7 @@
 
 #include "dfe/ws/resposta_ws.h"
 #include "dfe/xml/texto.h"
+#include "dfe/xml/texto_xml.h"
 #include "reinf/reinf_componente.h"
 #include "reinf/reinf_consulta.h"
 #include "reinf/reinf_web_services.h"
@@ -34,10 +35,13 @@ void TConsultar::DefinirDadosMsg() {
   const bool cnpj = contribuinte.size() == 14;
   const std::string tipo = cnpj ? "1" : "2";
   const std::string numero = cnpj ? contribuinte.substr(0, 8) : contribuinte;
+  // The values are escaped, so that no text from the command line changes the request's
+  // structure; a registration or protocol number is written as it is.
   FPDadosMsg = "<consultar" + FPSoapEnvelopeAtributtes + ">" + "<v1:tipoInscricaoContribuinte>" +
                tipo + "</v1:tipoInscricaoContribuinte>" + "<v1:numeroInscricaoContribuinte>" +
-               numero + "</v1:numeroInscricaoContribuinte>" + "<v1:numeroProtocoloFechamento>" +
-               FProtocolo + "</v1:numeroProtocoloFechamento>" + "</consultar>";
+               EscaparTextoXML(numero) + "</v1:numeroInscricaoContribuinte>" +
+               "<v1:numeroProtocoloFechamento>" + EscaparTextoXML(FProtocolo) +
+               "</v1:numeroProtocoloFechamento>" + "</consultar>";
   FPReinf->NotificarTransmissao(FPDadosMsg, TEventosReinf::erEnvioConsulta);
 }
 

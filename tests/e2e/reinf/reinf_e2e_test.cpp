@@ -357,6 +357,28 @@ TEST_F(ReinfE2E, QueryWithAnotherKeyCarriesThatKey) {
             std::string::npos);
 }
 
+// A protocol and a company key holding "&" and "<" are escaped in the query: the service reads a
+// well-formed request with the very same values, and its answer reaches the ERP.
+TEST_F(ReinfE2E, QueryValuesAreEscaped) {
+  const ProcessResult r = Run(ArgsConsulta("1.2&<3>", "A&B<C"));
+  ASSERT_FALSE(r.timedOut);
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(r.err, kStatusConsulta);
+  ASSERT_EQ(Endpoints(governo), std::vector<std::string>{"ConsultarLoteEventos"});
+  const std::string pedido = governo.Requests()[0].body;
+  EXPECT_NE(pedido.find("<v1:numeroInscricaoContribuinte>A&amp;B&lt;C"
+                        "</v1:numeroInscricaoContribuinte>"),
+            std::string::npos)
+      << pedido;
+  EXPECT_NE(pedido.find("<v1:numeroProtocoloFechamento>1.2&amp;&lt;3&gt;"
+                        "</v1:numeroProtocoloFechamento>"),
+            std::string::npos)
+      << pedido;
+  ASSERT_EQ(Endpoints(erp), std::vector<std::string>{"consultaProtocoloRetorno"});
+  EXPECT_NE(MembroJson(erp.Requests()[0].body, "xmlRetornoLote").find("regOcorrs"),
+            std::string::npos);
+}
+
 // A lot whose company has an empty "documento" leaves the contributor empty; the lot of this
 // layout names no contributor, so the send goes through and its reply reaches the ERP.
 TEST_F(ReinfE2E, LotWithEmptyContributorIsSent) {

@@ -224,11 +224,16 @@ TEST_F(ReinfWebServicesTest, ConsultaPorProtocoloComCadaContribuinte) {
     const char* contribuinte;
     const char* tipo;
     const char* numero;
+    const char* protocolo = "1.8.202404.0000099";
+    const char* protocoloEscrito = "1.8.202404.0000099";
   } casos[] = {
       {"CNPJ", "12345678000195", "1", "12345678"},
       {"CPF", "52998224725", "2", "52998224725"},
       {"vazio", "", "2", ""},
       {"CNPJ com máscara", "12.345.678/0001-95", "2", "12.345.678/0001-95"},
+      // Text that would change the request's structure is escaped, never written raw.
+      {"valores com & < > e aspas", "A&B<C>", "2", "A&amp;B&lt;C&gt;", "1.8&<x>\"'",
+       "1.8&amp;&lt;x&gt;&quot;&#39;"},
   };
   m_resposta = Resposta("ConsultaInformacoesConsolidadasResult",
                         FixtureReinf("retornos/consulta-r5011.xml"));
@@ -236,12 +241,12 @@ TEST_F(ReinfWebServicesTest, ConsultaPorProtocoloComCadaContribuinte) {
     SCOPED_TRACE(c.nome);
     m_envios.clear();
     Config().Geral().SetIdContribuinte(c.contribuinte);
-    ASSERT_TRUE(m_comp->Consultar("1.8.202404.0000099"));
+    ASSERT_TRUE(m_comp->Consultar(c.protocolo));
     const std::string campos = std::string("<v1:tipoInscricaoContribuinte>") + c.tipo +
                                "</v1:tipoInscricaoContribuinte><v1:numeroInscricaoContribuinte>" +
                                c.numero +
-                               "</v1:numeroInscricaoContribuinte><v1:numeroProtocoloFechamento>"
-                               "1.8.202404.0000099</v1:numeroProtocoloFechamento>";
+                               "</v1:numeroInscricaoContribuinte><v1:numeroProtocoloFechamento>" +
+                               c.protocoloEscrito + "</v1:numeroProtocoloFechamento>";
     TConsultar& consulta = m_comp->WebServices().Consultar();
     EXPECT_EQ(consulta.DadosMsg(),
               "<consultar" + std::string(kAtributos) + ">" + campos + "</consultar>");
