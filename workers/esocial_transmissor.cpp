@@ -63,12 +63,13 @@ void TeSocialTransmissor::EnviarEventos() {
   Status("Enviando eventos...");
   const TArquivosSalvos antes(FComponente->Configuracoes().Arquivos().PathSalvar());
   FComponente->Enviar(Parametros().grupoESocial);
-  const TEnvioLote& envio = FComponente->WebServices().EnvioLote();
+  TEnvioLote& envio = FComponente->WebServices().EnvioLote();
   const std::string retorno = envio.RetWS();
 
   Status("Enviando retorno para o Orvane...");
-  EntregarRetorno([&] { Integrador().EnviarRetornoEnvioXML(retorno); },
-                  antes.Novo("-" + envio.ArqResp() + ".xml"));
+  EntregarRetornoDoLote([&] { Integrador().EnviarRetornoEnvioXML(retorno); },
+                        antes.Novo("-" + envio.ArqResp() + ".xml"),
+                        envio.RetEnvioLote().DadosRecLote().Protocolo);
 }
 
 void TeSocialTransmissor::ProcessarConsultaProtocolo() {

@@ -64,8 +64,9 @@ void TreinfTransmissor::EnviarEventos() {
   const std::string retorno = envio.RetWS();
 
   Status("Enviando retorno para o Orvane...");
-  EntregarRetorno([&] { Integrador().EnviarRetornoEnvioXML(retorno); },
-                  antes.Novo("-" + envio.ArqResp() + ".xml"));
+  // The synchronous service's reply names no protocol for the lot.
+  EntregarRetornoDoLote([&] { Integrador().EnviarRetornoEnvioXML(retorno); },
+                        antes.Novo("-" + envio.ArqResp() + ".xml"), "");
 }
 
 void TreinfTransmissor::ProcessarConsultaProtocolo() {

@@ -57,6 +57,13 @@ int TimeOutDoAmbiente() {
   return ms;
 }
 
+std::string MensagemLoteEntregue(const std::string& pProtocolo,
+                                 const std::optional<fs::path>& pSalvo) {
+  return "O lote foi entregue" + (pProtocolo.empty() ? "" : " (protocolo " + pProtocolo + ")") +
+         ", mas o retorno não foi recebido pelo Orvane. Não envie o lote novamente; " +
+         (pSalvo ? "o retorno foi salvo em: " + pSalvo->string() : "o retorno não foi salvo.");
+}
+
 std::shared_ptr<IIntegrador> CriarIntegradorOrvane(const TEnderecosOrvane& pEnderecos) {
   auto integrador = std::make_shared<TIntegradorOrvane>();
   integrador->SetUrlBuscaEventos(pEnderecos.UrlBuscaEventos);
@@ -210,6 +217,16 @@ void TTransmissor::EntregarRetorno(const std::function<void()>& pEnviar,
       // The log is best effort here; the failure itself is reported next.
     }
     throw;
+  }
+}
+
+void TTransmissor::EntregarRetornoDoLote(const std::function<void()>& pEnviar,
+                                         const std::optional<fs::path>& pSalvo,
+                                         const std::string& pProtocolo) {
+  try {
+    EntregarRetorno(pEnviar, pSalvo);
+  } catch (const std::exception& erro) {
+    throw EDFeException(MensagemLoteEntregue(pProtocolo, pSalvo) + "\r\r" + erro.what());
   }
 }
 

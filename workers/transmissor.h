@@ -54,6 +54,12 @@ struct TAmbienteTransmissao {
 // milliseconds from 1 on, else 180000. Read once, at start-up.
 int TimeOutDoAmbiente();
 
+// What a failure to post the reply of a delivered lot tells first: "O lote foi entregue
+// (protocolo P), mas o retorno não foi recebido pelo Orvane. Não envie o lote novamente; o
+// retorno foi salvo em: F" (without the protocol part when pProtocolo is empty).
+std::string MensagemLoteEntregue(const std::string& pProtocolo,
+                                 const std::optional<std::filesystem::path>& pSalvo);
+
 // The ERP client of a run: TIntegradorOrvane with the endpoints and the company key.
 std::shared_ptr<IIntegrador> CriarIntegradorOrvane(const TEnderecosOrvane& pEnderecos);
 
@@ -129,6 +135,12 @@ class TTransmissor : public IWorker {
   // file (pSalvo) before the failure goes on to the failure reporting.
   void EntregarRetorno(const std::function<void()>& pEnviar,
                        const std::optional<std::filesystem::path>& pSalvo);
+  // The same for the reply to a lot the service has taken: the failure stays, but its text
+  // first says that the lot was delivered (with the protocol, when the reply gave one), that it
+  // must not be sent again, and where the reply was saved, so the office does not send it twice.
+  void EntregarRetornoDoLote(const std::function<void()>& pEnviar,
+                             const std::optional<std::filesystem::path>& pSalvo,
+                             const std::string& pProtocolo);
 
   const TAmbienteTransmissao& Ambiente() const { return FAmbiente; }
   const TCertificado* Certificado() const { return FCertificado.get(); }

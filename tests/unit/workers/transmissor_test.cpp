@@ -53,6 +53,7 @@ class TransmissorDeTeste final : public TTransmissorLote {
 
   using TTransmissor::CarregarDocumentos;
   using TTransmissor::EntregarRetorno;
+  using TTransmissor::EntregarRetornoDoLote;
   using TTransmissor::PastaDocumentos;
   void RodarProcesso() { ExecutarProcesso(); }
   TDFeComponente& componente() { return *m_componente; }
@@ -284,6 +285,45 @@ TEST_F(TransmissorTest, ReplyThatCouldNotBeDeliveredIsNamedInTheLog) {
       EXPECT_EQ(Logs(), "");
     }
   }
+}
+
+// When the ERP does not take the reply of a lot the service has taken, the failure stays but
+// first says that the lot went through, with its protocol and the saved reply, so the office
+// does not send it again; the ERP's own error follows.
+TEST_F(TransmissorTest, DeliveredLotWhoseReplyTheErpRefused) {
+  auto worker = Criar(TTipoProcesso::procEnvioXML);
+  const fs::path salvo = home.path() / "Docs" / "240510120000-rec.xml";
+  const std::string erroErp = "Erro ao enviar o retorno do envio para o Orvane.\r\r500 - Erro";
+  struct Caso {
+    const char* nome;
+    std::string protocolo;
+    std::optional<fs::path> arquivo;
+    std::string mensagem;
+  } casos[] = {
+      {"with protocol", "1.2.202405.0000000000000000001", salvo,
+       "O lote foi entregue (protocolo 1.2.202405.0000000000000000001), mas o retorno não foi "
+       "recebido pelo Orvane. Não envie o lote novamente; o retorno foi salvo em: " +
+           salvo.string() + "\r\r" + erroErp},
+      {"reply without protocol", "", salvo,
+       "O lote foi entregue, mas o retorno não foi recebido pelo Orvane. Não envie o lote "
+       "novamente; o retorno foi salvo em: " +
+           salvo.string() + "\r\r" + erroErp},
+      {"reply not saved", "1.2.3", std::nullopt,
+       "O lote foi entregue (protocolo 1.2.3), mas o retorno não foi recebido pelo Orvane. Não "
+       "envie o lote novamente; o retorno não foi salvo.\r\r" +
+           erroErp},
+  };
+  for (const Caso& c : casos) {
+    SCOPED_TRACE(c.nome);
+    try {
+      worker->EntregarRetornoDoLote([&] { throw EDFeException(erroErp); }, c.arquivo, c.protocolo);
+      ADD_FAILURE() << "the failure was swallowed";
+    } catch (const EDFeException& e) {
+      EXPECT_EQ(std::string(e.what()), c.mensagem);
+    }
+  }
+  // Taken by the ERP: nothing is said.
+  EXPECT_NO_THROW(worker->EntregarRetornoDoLote([] {}, salvo, "1.2.3"));
 }
 
 TEST_F(TransmissorTest, SavedFileOfACallIsTheOneWrittenSince) {
