@@ -3,6 +3,7 @@
 #include <cctype>
 #include <chrono>
 #include <exception>
+#include <string_view>
 
 #include "dfe/raii/curl_transfer.h"
 
@@ -48,11 +49,29 @@ ErpHttpReply Perform(const std::string& url, const std::string* contentType,
     SetCurlOption(h, CURLOPT_POST, 1L);
     SetCurlOption(h, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body->size()));
     SetCurlOption(h, CURLOPT_POSTFIELDS, body->data());
+    // A 301 or 302 repeats the POST with its body at the new address (307 and 308 always do);
+    // left alone, curl would turn it into a GET that drops the reply.
+    SetCurlOption(h, CURLOPT_POSTREDIR,
+                  static_cast<long>(CURL_REDIR_POST_301 | CURL_REDIR_POST_302));
   }
 
   PerformCurlTransfer(h, exchange.transfer);
   exchange.reply.status = CurlResponseCode(h);
   exchange.reply.reason = std::move(exchange.transfer.reason);
+  const char* type = nullptr;
+  if (curl_easy_getinfo(h, CURLINFO_CONTENT_TYPE, &type) == CURLE_OK && type)
+    exchange.reply.contentType = type;
+  if (body) {
+    const char* method = nullptr;
+    curl_easy_getinfo(h, CURLINFO_EFFECTIVE_METHOD, &method);
+    if (!method || std::string_view(method) != "POST") {
+      const char* last = nullptr;
+      curl_easy_getinfo(h, CURLINFO_EFFECTIVE_URL, &last);
+      throw EDFeException(std::string("O servidor redirecionou o envio para ") +
+                          (last ? last : "outro endereço") + " sem o seu conteúdo (" +
+                          (method ? method : "outro método") + " em vez de POST).");
+    }
+  }
   return std::move(exchange.reply);
 }
 

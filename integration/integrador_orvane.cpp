@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <optional>
 
 #include "app/core/util.h"
 #include "dfe/dfe_exception.h"
@@ -51,17 +52,30 @@ TRecDadosTransmissao TIntegradorOrvane::GetDadosTransmissao() {
                      "?empresaKey=" + FEmpresaKey);
     const ErpHttpReply reply = ErpGet(
         FUrlBuscaEventos + "?empresaKey=" + EncodeQueryValue(FEmpresaKey), m_timeouts.buscaEventos);
-    TUtil::LogAppend("Resposta Retornada com os Eventos: " + reply.body);
+    // The lot in UTF-8 whatever charset the ERP wrote it in; the log keeps it in UTF-8 too.
+    std::string corpo;
+    std::exception_ptr falhaCharset;
+    try {
+      corpo = ErpBodyAsUtf8(reply.body, reply.contentType);
+    } catch (const std::exception&) {
+      corpo = reply.body;
+      falhaCharset = std::current_exception();
+    }
+    TUtil::LogAppend("Resposta Retornada com os Eventos: " + corpo);
 
     TRecDadosTransmissao dados;
     ExigirStatus200(reply);
-    const JsonNode raiz = ParseJson(reply.body);
+    if (falhaCharset) std::rethrow_exception(falhaCharset);
+    const JsonNode raiz = ParseJson(corpo);
     if (raiz.kind != JsonNode::Kind::Object)
       throw EDFeException("A resposta não é um objeto JSON.");
     const JsonNode& empresas = Membro(raiz, "empresas");
     if (empresas.kind != JsonNode::Kind::Array)
       throw EDFeException("O membro \"empresas\" não é uma lista.");
 
+    // One lot belongs to one employer: it is declared for the numbers of the last element, so
+    // documents of another one would travel under a registration that is not theirs.
+    std::optional<std::string> primeiroEmpregador;
     for (const JsonNode& empresa : empresas.items) {
       if (empresa.kind != JsonNode::Kind::Object)
         throw EDFeException("Um elemento de \"empresas\" não é um objeto.");
@@ -72,6 +86,15 @@ TRecDadosTransmissao TIntegradorOrvane::GetDadosTransmissao() {
         dados.transmissorInscricao = Valor(Objeto(empresa, "transmissor"), "nrInsc");
       } else if (FTipoProjeto == "reinf") {
         dados.empregadorInscricao = Valor(empresa, "documento");
+      }
+      if (FTipoProjeto == "esocial" || FTipoProjeto == "reinf") {
+        if (primeiroEmpregador && *primeiroEmpregador != dados.empregadorInscricao) {
+          const std::string quem = FTipoProjeto == "esocial" ? "empregador" : "contribuinte";
+          throw EDFeException("O lote traz documentos de mais de um " + quem + " (" +
+                              *primeiroEmpregador + " e " + dados.empregadorInscricao +
+                              "); um lote só pode levar os documentos de um " + quem + ".");
+        }
+        primeiroEmpregador = dados.empregadorInscricao;
       }
 
       FLotePath.clear();

@@ -207,6 +207,15 @@ std::string utf16ToUtf8(std::string_view bytes, bool bigEndian) {
   return out;
 }
 
+std::optional<std::size_t> invalidUtf8At(std::string_view text) noexcept {
+  constexpr std::string_view kReplacement = "\xEF\xBF\xBD";  // U+FFFD written in the text
+  for (std::size_t i = 0; i < text.size();) {
+    const std::size_t start = i;
+    if (nextCodePoint(text, i) == 0xFFFD && text.substr(start, 3) != kReplacement) return start;
+  }
+  return std::nullopt;
+}
+
 std::size_t utf8Length(std::string_view text) noexcept {
   std::size_t count = 0;
   for (std::size_t i = 0; i < text.size();) {

@@ -30,6 +30,9 @@ std::vector<std::string> splitLines(std::string_view text);
 // Text from UTF-16 bytes (little or big endian, without the byte-order mark).
 std::string utf16ToUtf8(std::string_view bytes, bool bigEndian);
 
+// The position of the first byte that is not part of valid UTF-8, or nothing when the whole
+// text is valid UTF-8.
+std::optional<std::size_t> invalidUtf8At(std::string_view text) noexcept;
 // Characters (code points) in UTF-8 text; each invalid byte counts as one.
 std::size_t utf8Length(std::string_view text) noexcept;
 // Appends the UTF-8 form of one code point (invalid ones as U+FFFD).

@@ -21,8 +21,11 @@ constexpr std::string_view kNotJson = "not-json";
 constexpr std::string_view kEmpresasNotArray = "empresas-not-array";
 constexpr std::string_view kArquivosNotObject = "arquivos-not-object";
 constexpr std::string_view kNoLotePath = "no-lotepath";
-constexpr std::string_view kErpBodyFaults[] = {kNotJson, kEmpresasNotArray, kArquivosNotObject,
-                                               kNoLotePath};
+constexpr std::string_view kLatin1 = "latin1";
+constexpr std::string_view kRedirect = "redirect-";  // followed by 301, 302, 303, 307 or 308
+constexpr std::string_view kErpBodyFaults[] = {
+    kNotJson,       kEmpresasNotArray, kArquivosNotObject, kNoLotePath,    kLatin1,
+    "redirect-301", "redirect-302",    "redirect-303",     "redirect-307", "redirect-308"};
 
 constexpr const char* kJsonType = "application/json;charset=UTF-8";
 constexpr const char* kTextType = "text/plain; charset=utf-8";
@@ -88,6 +91,29 @@ void DamageLot(const std::string& kind, Json& lot) {
   }
 }
 
+// The lot in ISO-8859-1, as a Windows server writes it: every character that code page lacks
+// becomes '?'.
+std::string ToLatin1(const std::string& utf8) {
+  std::string latin1;
+  for (std::size_t i = 0; i < utf8.size();) {
+    const auto byte = static_cast<unsigned char>(utf8[i]);
+    if (byte < 0x80) {
+      latin1 += static_cast<char>(byte);
+      ++i;
+    } else if ((byte & 0xE0) == 0xC0 && i + 1 < utf8.size()) {
+      const unsigned code =
+          ((byte & 0x1Fu) << 6) | (static_cast<unsigned char>(utf8[i + 1]) & 0x3Fu);
+      latin1 += code < 0x100 ? static_cast<char>(code) : '?';
+      i += 2;
+    } else {
+      latin1 += '?';
+      ++i;
+      while (i < utf8.size() && (static_cast<unsigned char>(utf8[i]) & 0xC0) == 0x80) ++i;
+    }
+  }
+  return latin1;
+}
+
 void ServeLot(const fs::path& fixtures, const httplib::Request& request,
               httplib::Response& response, const Faults& faults) {
   if (!request.has_param("empresaKey")) {
@@ -105,6 +131,10 @@ void ServeLot(const fs::path& fixtures, const httplib::Request& request,
   }
   if (faults.body == kNotJson) {
     response.set_content("<html><body><h1>Erro interno</h1></body></html>", "text/html");
+    return;
+  }
+  if (faults.body == kLatin1) {
+    response.set_content(ToLatin1(*lot), "application/json;charset=ISO-8859-1");
     return;
   }
   if (!faults.body.empty()) {
@@ -137,6 +167,12 @@ void TakeReply(std::initializer_list<const char*> required, const httplib::Reque
     response.set_content("<html><body>OK</body></html>", "text/html");
     return;
   }
+  if (faults.body.starts_with(kRedirect)) {
+    // An ERP that takes results at another address: the same target under /destino.
+    response.set_redirect("/destino" + request.target,
+                          std::stoi(faults.body.substr(kRedirect.size())));
+    return;
+  }
   response.set_content(R"({"mensagem":"Retorno recebido."})", kJsonType);
 }
 
@@ -164,6 +200,20 @@ void InstallErp(SimServer& server, const Options& options) {
   };
   server.Get(R"(/moved/.*)", "moved", moved);
   server.Post(R"(/moved/.*)", "moved", moved);
+  // Where a redirected result lands: a POST is taken as at the original address; a GET (what a
+  // 303 turns the POST into) finds a page, as after a Post/Redirect/Get.
+  server.Post(
+      R"(/destino/spring/([^/]+)/(lotesRetorno|consultaProtocoloRetorno))", "destino",
+      [](const httplib::Request& request, httplib::Response& response, const Faults& faults) {
+        if (request.matches[2] == "lotesRetorno")
+          TakeReply({"empresaKey", "xmlRetornoLote", "lotePath"}, request, response, faults);
+        else
+          TakeReply({"empresaKey", "xmlRetornoLote"}, request, response, faults);
+      });
+  server.Get(R"(/destino/.*)", "destino",
+             [](const httplib::Request&, httplib::Response& response, const Faults&) {
+               response.set_content(R"({"mensagem":"Página de destino."})", kJsonType);
+             });
   server.Post(
       R"(/spring/([^/]+)/lotesRetorno)", "lotesRetorno",
       [](const httplib::Request& request, httplib::Response& response, const Faults& faults) {

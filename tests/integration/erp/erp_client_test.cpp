@@ -88,8 +88,8 @@ TEST_F(ErpClientTest, SeveralCompaniesOverwriteTheNumbersAndAppendTheDocuments) 
   SimProcess sim(SimProgram(), "erp", {"--fixtures", ErpFixtures().string()});
   auto client = MakeClient(sim.BaseUrl(), "esocial", "VARIAS-EMPRESAS");
   const TRecDadosTransmissao dados = client->GetDadosTransmissao();
-  EXPECT_EQ(dados.empregadorTipoInscricao, "2");
-  EXPECT_EQ(dados.empregadorInscricao, "12345678901");
+  EXPECT_EQ(dados.empregadorTipoInscricao, "1");
+  EXPECT_EQ(dados.empregadorInscricao, "12345678");
   EXPECT_EQ(dados.transmissorInscricao, "98765432000110");
   EXPECT_THAT(dados.eventos,
               ElementsAre(R"(<evento n="1"/>)", R"(<evento n="2"/>)", R"(<evento n="3"/>)"));
@@ -102,6 +102,82 @@ TEST_F(ErpClientTest, SeveralCompaniesOverwriteTheNumbersAndAppendTheDocuments) 
   EXPECT_EQ(messages[3], "Tentando obter o lotePath: " + lot);
   EXPECT_EQ(messages[4],
             "Não foi possível obter o lotepath: O membro \"lotePath\" não foi encontrado.");
+}
+
+// One lot carries the documents of one employer: an answer with documents of two is refused
+// before anything is signed, naming both numbers; the lot is never declared for one of them.
+TEST_F(ErpClientTest, DocumentsOfMoreThanOneEmployerAreRefused) {
+  struct Case {
+    const char* tipo;
+    const char* key;
+    const char* message;
+  } cases[] = {
+      {"esocial", "DOIS-EMPREGADORES",
+       "Erro ao consultar eventos no Orvane.\r\rO lote traz documentos de mais de um empregador "
+       "(12345678 e 12345678901); um lote só pode levar os documentos de um empregador."},
+      {"reinf", "DOIS-CONTRIBUINTES",
+       "Erro ao consultar eventos no Orvane.\r\rO lote traz documentos de mais de um "
+       "contribuinte (12345678000190 e 98765432000110); um lote só pode levar os documentos de "
+       "um contribuinte."},
+  };
+  SimProcess sim(SimProgram(), "erp", {"--fixtures", ErpFixtures().string()});
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.tipo);
+    auto client = MakeClient(sim.BaseUrl(), c.tipo, c.key);
+    EXPECT_EQ(FailureOf([&] { client->GetDadosTransmissao(); }), c.message);
+  }
+}
+
+// A lot the ERP writes in ISO-8859-1, and says so, reaches the worker in UTF-8 with its accents.
+TEST_F(ErpClientTest, Latin1LotIsReadInUtf8) {
+  TempDir fixtures("luvaro-erp-fixtures");
+  fs::create_directories(fixtures / "esocial");
+  const std::string documento = "<evento nome=\"Jos\xC3\xA9 Concei\xC3\xA7\xC3\xA3o\"/>";
+  const nlohmann::ordered_json lot = {{"empresas",
+                                       {{{"empregador", {{"tpInsc", "1"}, {"nrInsc", "12345678"}}},
+                                         {"transmissor", {{"nrInsc", "12345678000190"}}},
+                                         {"arquivos", {{"a", documento}}}}}}};
+  WriteFile(fixtures / "esocial" / "ACENTOS.json", lot.dump());
+  SimProcess sim(SimProgram(), "erp", {"--fixtures", fixtures.path().string(), "--body", "latin1"});
+  auto client = MakeClient(sim.BaseUrl(), "esocial", "ACENTOS");
+  const TRecDadosTransmissao dados = client->GetDadosTransmissao();
+  EXPECT_THAT(dados.eventos, ElementsAre(documento));
+  EXPECT_EQ(sim.Requests().size(), 1u);
+  // The log holds the lot in UTF-8 as well.
+  ASSERT_GE(LogMessages().size(), 2u);
+  EXPECT_NE(LogMessages()[1].find("Jos\xC3\xA9"), std::string::npos) << LogMessages()[1];
+}
+
+// A result POST that the ERP redirects keeps its method and body (301, 302, 307, 308); a 303,
+// which turns it into a GET without the reply, is a failure although the page there answers 200.
+TEST_F(ErpClientTest, RedirectedResultsKeepTheirBodyOrFail) {
+  SimProcess sim(SimProgram(), "erp", {"--fixtures", ErpFixtures().string()});
+  for (const char* codigo : {"301", "302", "303", "307", "308"}) {
+    SCOPED_TRACE(codigo);
+    sim.SetFaults(std::string("body=redirect-") + codigo + "\nonly=lotesRetorno\n");
+    auto client = MakeClient(sim.BaseUrl(), "esocial", "EMPRESA-DEMO");
+    const std::size_t antes = sim.Requests().size();
+    if (std::string(codigo) == "303") {
+      EXPECT_EQ(FailureOf([&] { client->EnviarRetornoEnvioXML("<retorno/>"); }),
+                "Erro ao enviar o retorno do envio para o Orvane.\r\rO servidor redirecionou o "
+                "envio para " +
+                    sim.BaseUrl() +
+                    "destino/spring/esocial/lotesRetorno sem o seu conteúdo (GET "
+                    "em vez de POST).");
+      const auto requests = sim.Requests();
+      ASSERT_EQ(requests.size(), antes + 2);
+      EXPECT_EQ(requests.back().method, "GET");
+    } else {
+      EXPECT_TRUE(client->EnviarRetornoEnvioXML("<retorno/>"));
+      const auto requests = sim.Requests();
+      ASSERT_EQ(requests.size(), antes + 2);
+      const RecordedRequest& destino = requests.back();
+      EXPECT_EQ(destino.method, "POST");
+      EXPECT_EQ(destino.target, "/destino/spring/esocial/lotesRetorno");
+      EXPECT_EQ(destino.body, requests[antes].body);
+      EXPECT_NE(destino.body.find("<retorno/>"), std::string::npos);
+    }
+  }
 }
 
 TEST_F(ErpClientTest, FolderFixtureServesItsFilesAsDocuments) {

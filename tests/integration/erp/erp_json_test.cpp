@@ -1,5 +1,5 @@
 // The ERP client's plumbing without a server: reading the lot JSON, writing request bodies,
-// and the company key in the query string.
+// the company key in the query string, and the charset of the lot.
 #include <gtest/gtest.h>
 
 #include <nlohmann/json.hpp>
@@ -135,6 +135,48 @@ TEST(ErpQuery, CompanyKeyIsAppendedAsItIsExceptWhatCannotStandInAUrl) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     EXPECT_EQ(EncodeQueryValue(c.key), c.appended);
+  }
+}
+
+// The lot is read in the charset its Content-Type names; UTF-8 when it names none.
+TEST(ErpCharset, BodyIsDecodedByItsDeclaredCharset) {
+  const std::string utf8 =
+      "{\"nome\":\"Jos\xC3\xA9 Concei\xC3\xA7\xC3\xA3o \xE2\x80\x9Cx\xE2\x80\x9D\"}";
+  const std::string latin1 = "{\"nome\":\"Jos\xE9 Concei\xE7\xE3o \x93x\x94\"}";
+  struct Case {
+    const char* name;
+    std::string body;
+    const char* contentType;
+    std::string expected;  // "" when it fails
+    const char* failure;
+  };
+  const Case cases[] = {
+      {"UTF-8 named", utf8, "application/json;charset=UTF-8", utf8, ""},
+      {"no charset: UTF-8", utf8, "application/json", utf8, ""},
+      {"no Content-Type at all", utf8, "", utf8, ""},
+      {"ISO-8859-1, quoted, other parameters", latin1,
+       "application/json; q=1; Charset=\"ISO-8859-1\"", utf8, ""},
+      {"windows-1252", latin1, "application/json; charset=windows-1252", utf8, ""},
+      {"latin1 label", latin1, "application/json;charset=latin1", utf8, ""},
+      {"Latin-1 bytes said to be UTF-8", latin1, "application/json; charset=utf-8", "",
+       "A resposta do Orvane não é um texto UTF-8 válido (byte 13)."},
+      {"Latin-1 bytes without a charset", latin1, "application/json", "",
+       "A resposta do Orvane não é um texto UTF-8 válido (byte 13; nenhum charset informado)."},
+      {"unsupported charset", utf8, "application/json; charset=Shift_JIS", "",
+       "A resposta do Orvane usa um charset não suportado: shift_jis."},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    if (c.expected.empty()) {
+      try {
+        ErpBodyAsUtf8(c.body, c.contentType);
+        ADD_FAILURE() << "decoded";
+      } catch (const EDFeException& e) {
+        EXPECT_STREQ(e.what(), c.failure);
+      }
+    } else {
+      EXPECT_EQ(ErpBodyAsUtf8(c.body, c.contentType), c.expected);
+    }
   }
 }
 
