@@ -2,7 +2,6 @@
 
 #include <QDialogButtonBox>
 #include <QHeaderView>
-#include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -35,6 +34,13 @@ CertificateDialog::CertificateDialog(const std::string& title, const std::string
   m_list->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
   if (m_list->topLevelItemCount() > 0) m_list->setCurrentItem(m_list->topLevelItem(0));
   layout->addWidget(m_list);
+  if (m_certificates.empty()) {
+    m_emptyNotice = new QLabel(QString::fromUtf8(kNenhumCertificado), this);
+    m_emptyNotice->setAlignment(Qt::AlignCenter);
+    m_emptyNotice->setWordWrap(true);
+    layout->addWidget(m_emptyNotice, 1);
+    m_list->hide();
+  }
 
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
   buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("&Ok"));

@@ -16,11 +16,13 @@ const QStringList kStatusFonts{"Comic Sans MS", "Comic Neue", "Comic Relief", "D
 
 }  // namespace
 
-TfrmPrincipal::TfrmPrincipal(std::function<void()> onFirstActivation)
+TfrmPrincipal::TfrmPrincipal(std::function<void()> onFirstActivation,
+                             std::chrono::milliseconds pStartWithoutActivation)
     : QWidget(nullptr, Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
                            Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                            Qt::WindowStaysOnTopHint),
       m_onFirstActivation(std::move(onFirstActivation)),
+      m_startWithoutActivation(pStartWithoutActivation),
       m_indicator(new BusyIndicator(this)),
       m_lbStatus(new QLabel(this)) {
   setFixedSize(kClientWidth, kClientHeight);
@@ -58,18 +60,27 @@ void TfrmPrincipal::showEvent(QShowEvent* event) {
   setWindowTitle(QString::fromUtf8(kCaption));
   QWidget::showEvent(event);
   activateWindow();
+  QTimer::singleShot(m_startWithoutActivation, this, [this] { StartOnce(); });
 }
 
 bool TfrmPrincipal::event(QEvent* event) {
   if (event->type() == QEvent::WindowActivate && !m_activated) {
     m_activated = true;
-    // Leave the activation event first: the start-up may open modal dialogs.
+    StartOnce();
     QTimer::singleShot(0, this, [this] {
-      if (m_onFirstActivation) m_onFirstActivation();
       if (QWindow* window = windowHandle()) window->setFlag(Qt::WindowStaysOnTopHint, false);
     });
   }
   return QWidget::event(event);
+}
+
+void TfrmPrincipal::StartOnce() {
+  if (m_started) return;
+  m_started = true;
+  // Leave the current event first: the start-up may open modal dialogs.
+  QTimer::singleShot(0, this, [this] {
+    if (m_onFirstActivation) m_onFirstActivation();
+  });
 }
 
 void TfrmPrincipal::closeEvent(QCloseEvent* event) {

@@ -190,6 +190,30 @@ TEST(CertificateDialog, ListsCertificatesAndReturnsTheChosenSerial) {
   }
 }
 
+// No token plugged in: the chooser says so instead of showing an empty list, and the only way
+// out is Cancel, which chooses nothing (the worker's exit code 2).
+TEST(CertificateDialog, WithoutCertificatesItSaysSo) {
+  CertificateDialog dialog("Selecione um Certificado",
+                           "Selecione o Certificado que deseja utilizar:", {}, nullptr);
+  ASSERT_NE(dialog.emptyNotice(), nullptr);
+  EXPECT_EQ(dialog.emptyNotice()->text(),
+            "Nenhum certificado encontrado. Conecte o token e tente novamente.");
+  test::WhenModalUp([&dialog](QWidget*) {
+    EXPECT_TRUE(dialog.emptyNotice()->isVisible());
+    EXPECT_FALSE(dialog.list()->isVisible());
+    const auto buttons = dialog.findChildren<QPushButton*>();
+    for (QPushButton* b : buttons)
+      EXPECT_EQ(b->isEnabled(), b->text() == "&Cancelar") << b->text().toStdString();
+    dialog.reject();
+  });
+  dialog.exec();
+  EXPECT_EQ(dialog.chosen(), std::nullopt);
+
+  const std::vector<CertificateChoice> um{{"0A1B", "EMPRESA A", "AC", "31/12/2030", "Token"}};
+  CertificateDialog comCertificado("t", "p", um, nullptr);
+  EXPECT_EQ(comCertificado.emptyNotice(), nullptr);
+}
+
 TEST(PinDialog, MasksThePinAndHandsItOver) {
   PinDialog dialog({"Token A", "EMPRESA A LTDA"}, nullptr);
   EXPECT_EQ(dialog.field()->echoMode(), QLineEdit::Password);

@@ -75,6 +75,26 @@ TEST(MainWindow, CaptionOnShowStartUpOnFirstActivationAndNoClosing) {
   EXPECT_EQ(activations, 1);  // only the first activation starts the run
 }
 
+// A window manager that prevents focus stealing never activates the window: the start-up
+// still begins once the window has been shown for a while.
+TEST(MainWindow, StartsWithoutActivationAfterBeingShown) {
+  // Stands for such a window manager: the window never learns of an activation.
+  struct NoActivation final : QObject {
+    bool eventFilter(QObject*, QEvent* event) override {
+      return event->type() == QEvent::WindowActivate;
+    }
+  } noActivation;
+  int starts = 0;
+  TfrmPrincipal window([&starts] { ++starts; }, std::chrono::milliseconds(200));
+  window.installEventFilter(&noActivation);
+  QCoreApplication::processEvents();
+  EXPECT_FALSE(window.started()) << "not before it is shown";
+  window.show();
+  QTRY_COMPARE_WITH_TIMEOUT(starts, 1, 5000);
+  EXPECT_FALSE(window.activated());
+  EXPECT_TRUE(window.started());
+}
+
 // A worker's status and stop-flag message run on the GUI thread; the abort comes back.
 TEST(QtFront, WorkerCallsAreHandedToTheGuiThread) {
   MainThreadQueue queue;
