@@ -1,8 +1,10 @@
 #include "update/atualizacao.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <system_error>
 #include <utility>
+#include <vector>
 
 #include "app/core/mensagem.h"
 #include "app/core/util.h"
@@ -78,10 +80,12 @@ std::optional<TResultVersao> TAtualizacao::ConsultarVersaoServidor() {
 }
 
 void TAtualizacao::BaixarInstalador(const std::string& pLink) {
-  const std::filesystem::path alvo = FConfig.PastaAplicacao / kArquivoInstalador;
-  // An installer left by an earlier run must never be taken for this one.
-  std::error_code erro;
-  std::filesystem::remove(alvo, erro);
+  // The installer in place is not touched: this download replaces it only when it is started,
+  // so another instance that is about to start it never finds it gone or half-written.
+  RemoverDownloadsAbandonados(FConfig.PastaAplicacao);
+  const std::filesystem::path alvo =
+      FConfig.PastaAplicacao /
+      (std::string(kArquivoInstalador) + "." + std::to_string(TUtil::IdDoProcesso()));
 
   THttpDownloadProgress http;
   http.OnChange = [this](THttpDownloadProgress& sender) { DownloadChange(sender); };
@@ -94,6 +98,7 @@ void TAtualizacao::BaixarInstalador(const std::string& pLink) {
     return;
   }
   Registrar("Atualização baixada de " + pLink);
+  FInstalador = alvo;
   FIsAtualizar = true;
 }
 
@@ -101,21 +106,45 @@ void TAtualizacao::DownloadChange(THttpDownloadProgress& Sender) {
   Status("Baixando atualização " + std::to_string(Sender.Progress()) + "% ...");
 }
 
+void RemoverDownloadsAbandonados(const std::filesystem::path& pPasta) {
+  const std::vector<int> emExecucao = TUtil::ProcessosEmExecucao();
+  if (emExecucao.empty()) return;  // without the list no download can be told abandoned
+  const std::string prefixo = std::string(kArquivoInstalador) + ".";
+  std::error_code erro;
+  for (std::filesystem::directory_iterator it(pPasta, erro), fim; !erro && it != fim;
+       it.increment(erro)) {
+    const std::string nome = it->path().filename().string();
+    if (!nome.starts_with(prefixo)) continue;
+    const std::string resto = nome.substr(prefixo.size());
+    const std::string id = resto.substr(0, resto.find('.'));
+    if (id.empty() || id.size() > 9 || id.find_first_not_of("0123456789") != std::string::npos)
+      continue;
+    if (std::find(emExecucao.begin(), emExecucao.end(), std::stoi(id)) != emExecucao.end())
+      continue;
+    std::error_code remocao;
+    if (std::filesystem::remove(it->path(), remocao))
+      Registrar("Download abandonado do instalador removido: " + it->path().string());
+  }
+}
+
 UpdateStep CriarPassoAtualizacao(TConfigAtualizacao pConfig) {
   return [config = std::move(pConfig)](UpdateContext& contexto) {
     TAtualizacao atualizacao(config, contexto.Front, contexto.Loop);
     atualizacao.AtualizarStatus = contexto.AtualizarStatus;
     atualizacao.VersaoOrvaneInstalada = contexto.VersaoOrvaneInstalada;
+    const auto devolver = [&] {
+      contexto.TerminateProgram = atualizacao.TerminateProgram();
+      contexto.IsAtualizar = atualizacao.IsAtualizar();
+      contexto.Instalador = atualizacao.Instalador();
+      contexto.EsperaInstalador = config.EsperaInstalador;
+    };
     try {
       atualizacao.VerificarAtualizacao();
     } catch (...) {
-      // The flags reached so far still count; the start-up reports the failure itself.
-      contexto.TerminateProgram = atualizacao.TerminateProgram();
-      contexto.IsAtualizar = atualizacao.IsAtualizar();
+      devolver();  // what was reached so far still counts; the start-up reports the failure
       throw;
     }
-    contexto.TerminateProgram = atualizacao.TerminateProgram();
-    contexto.IsAtualizar = atualizacao.IsAtualizar();
+    devolver();
   };
 }
 

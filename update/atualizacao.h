@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <optional>
 #include <string>
 
@@ -27,15 +28,18 @@ class TAtualizacao {
   TNotifyString AtualizarStatus;
   std::string VersaoOrvaneInstalada;  // command-line position 1
 
-  // Set once a complete installer is in the application folder as "Luvaro-install".
+  // Set once a complete installer is in the application folder, as Instalador().
   bool IsAtualizar() const { return FIsAtualizar; }
+  // The downloaded installer: "Luvaro-install.<process id>" in the application folder, a name
+  // no other instance uses; the start-up renames it to "Luvaro-install" just before starting it.
+  const std::filesystem::path& Instalador() const { return FInstalador; }
   // Set when the program must stop (exit code 1).
   bool TerminateProgram() const { return FTerminateProgram; }
 
   // The whole check. A failed query is told in a message and the check ends with neither
   // flag. A version without any digit ends it with EVersaoInvalida and neither flag, no
-  // message. A failed or incomplete download is written to the log, leaves no file behind
-  // and ends it with neither flag.
+  // message. A failed or incomplete download is written to the log, leaves no file of its own
+  // behind (the installer already in place stays) and ends it with neither flag.
   void VerificarAtualizacao();
 
  private:
@@ -49,7 +53,14 @@ class TAtualizacao {
   IAppLoop& FLoop;
   bool FIsAtualizar = false;
   bool FTerminateProgram = false;
+  std::filesystem::path FInstalador;
 };
+
+// Removes from the folder the installer downloads of runs that no longer run
+// ("Luvaro-install.<process id>" and "Luvaro-install.<process id>.<...>.parcial" of a process
+// that is not running). The installer in place and the downloads of running instances stay;
+// nothing is removed when the running processes cannot be listed.
+void RemoverDownloadsAbandonados(const std::filesystem::path& pPasta);
 
 // The update step for the start-up (app/core/update_step.h): runs a TAtualizacao with the
 // configuration and hands its flags back.

@@ -1,6 +1,8 @@
 #include "update/config_atualizacao.h"
 
+#include <charconv>
 #include <cstdlib>
+#include <system_error>
 #include <utility>
 
 #include "app/core/util.h"
@@ -16,13 +18,24 @@ TConfigAtualizacao MontarConfigAtualizacao(std::optional<std::string_view> pUrlB
   std::string_view base = pUrlBase.value_or(std::string_view());
   while (!base.empty() && base.back() == '/') base.remove_suffix(1);
   if (base.empty()) base = UrlAtualizacaoPadrao();
-  return {std::string(base), std::move(pPastaAplicacao)};
+  TConfigAtualizacao config;
+  config.UrlBase = std::string(base);
+  config.PastaAplicacao = std::move(pPastaAplicacao);
+  return config;
 }
 
 TConfigAtualizacao ConfigAtualizacaoDoAmbiente() {
   std::optional<std::string_view> base;
   if (const char* valor = std::getenv("LUVARO_ATUALIZACAO_URL")) base = valor;
-  return MontarConfigAtualizacao(base, TUtil::GetAppPath());
+  TConfigAtualizacao config = MontarConfigAtualizacao(base, TUtil::GetAppPath());
+  if (const char* valor = std::getenv("LUVARO_ESPERA_INSTALADOR_MS")) {
+    const std::string_view texto(valor);
+    long long ms = 0;
+    const auto [fim, erro] = std::from_chars(texto.data(), texto.data() + texto.size(), ms);
+    if (erro == std::errc() && fim == texto.data() + texto.size() && ms >= 1)
+      config.EsperaInstalador = std::chrono::milliseconds(ms);
+  }
+  return config;
 }
 
 std::string UrlConsultaVersao(const TConfigAtualizacao& pConfig) {

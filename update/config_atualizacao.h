@@ -1,9 +1,12 @@
 #pragma once
 
+#include <chrono>
 #include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
+
+#include "app/core/update_step.h"
 
 namespace luvaro {
 
@@ -11,6 +14,8 @@ namespace luvaro {
 struct TConfigAtualizacao {
   std::string UrlBase;                   // the update server, scheme://host[:port]
   std::filesystem::path PastaAplicacao;  // the application folder
+  // How long the program waits once the installer's process has ended without ending it.
+  std::chrono::milliseconds EsperaInstalador{kEsperaInstaladorPadrao};
 };
 
 // The update server used when none is configured.
@@ -21,8 +26,9 @@ std::string_view UrlAtualizacaoPadrao();
 TConfigAtualizacao MontarConfigAtualizacao(std::optional<std::string_view> pUrlBase,
                                            std::filesystem::path pPastaAplicacao);
 
-// The same from the environment: LUVARO_ATUALIZACAO_URL and the application folder
-// (LUVARO_HOME or the executable's folder). Called by main() before any thread starts.
+// The same from the environment: LUVARO_ATUALIZACAO_URL, the application folder (LUVARO_HOME
+// or the executable's folder) and LUVARO_ESPERA_INSTALADOR_MS (a whole number of milliseconds
+// from 1 on; else 60 seconds). Called by main() before any thread starts.
 TConfigAtualizacao ConfigAtualizacaoDoAmbiente();
 
 // The version query's address: base + "/cloud/api/versao/sistema/get?identificacao=Luvaro".

@@ -4,6 +4,8 @@
 // app/core/platform/<os>/. Only app/ includes this header.
 
 #include <filesystem>
+#include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -38,14 +40,37 @@ int CurrentProcessId();
 
 namespace luvaro::platform {
 
-// Starts argv[0] with its arguments as a process of its own session, detached from this one
-// (standard streams on the null device), with the extra environment variables added; the
-// program does not wait for it. Throws EDFeException when it cannot be started.
-void StartDetached(const std::vector<std::string>& argv,
-                   const std::vector<std::pair<std::string, std::string>>& extraEnv);
+// A process the program started and watches: the update's installer. The owner waits for its
+// end on one thread and may give up waiting from another.
+class WatchedProcess {
+ public:
+  virtual ~WatchedProcess() = default;
 
-// From now on the termination signal ends this process at once with the current exit code
-// (exit_code.h): the way an installer, or another program, ends a waiting instance.
+  // Blocks until the process has ended and returns its exit code (128 + the signal's number
+  // when a signal ended it); nothing once StopWaiting was called, before or during the wait.
+  virtual std::optional<int> WaitForExit() = 0;
+
+  // Makes WaitForExit return nothing. Callable from any thread.
+  virtual void StopWaiting() noexcept = 0;
+};
+
+// Starts the installer file with its arguments as a process of its own, detached from this one
+// (own session, standard streams on the null device), with the extra environment variables
+// added; the returned object watches that very process, not a shell that ends at once.
+// Throws EDFeException when it cannot be started.
+std::unique_ptr<WatchedProcess> StartInstaller(
+    const std::filesystem::path& installer, const std::vector<std::string>& args,
+    const std::vector<std::pair<std::string, std::string>>& extraEnv);
+
+// From now on a termination request (SIGTERM, SIGINT, SIGHUP) ends the run as terminated by that
+// request, never with exit code 0: the default action of the signal is restored and the signal
+// raised again. A signal that was ignored when the program started (SIGINT or SIGHUP under
+// nohup) stays ignored.
 void InstallEndRequestHandler();
+
+// From now on a termination request ends this process at once with the current exit code
+// (exit_code.h): the way the installer ends the program that waits for it. Lasts until the
+// process ends.
+void EndRequestsKeepExitCode() noexcept;
 
 }  // namespace luvaro::platform

@@ -1,6 +1,11 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <filesystem>
+#include <memory>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -13,6 +18,9 @@ namespace luvaro {
 
 class IAppLoop;
 class IFront;
+namespace platform {
+class WatchedProcess;
+}
 
 // The program's spine, the same under both fronts: the start-up sequence run on the first
 // activation of the main window, the update step, the command line, the dispatch to the
@@ -40,9 +48,21 @@ class Startup {
   const TRecParametros& Parametros() const { return FParametros; }
 
  private:
+  // What the update step left for the start-up.
+  struct FimDaAtualizacao {
+    bool TerminateProgram = false;
+    bool IsAtualizar = false;
+    std::filesystem::path Instalador;
+    std::chrono::milliseconds EsperaInstalador{kEsperaInstaladorPadrao};
+  };
+
   void IniciarAtualizacao();
-  void FimAtualizacao(bool pTerminateProgram, bool pIsAtualizar);
-  void Instalar();
+  void FimAtualizacao(FimDaAtualizacao pFim);
+  void Instalar(const FimDaAtualizacao& pFim);
+  // Watches the started installer: once its process has ended, waits pEspera more, then
+  // reports the update as not done.
+  void AcompanharInstalador(std::chrono::milliseconds pEspera);
+  void InstaladorNaoConcluiu(int pCodigo);
   bool LerParametros();
   void ErroParametros(const std::exception& pErro);
   void Despachar();
@@ -58,6 +78,12 @@ class Startup {
   bool FIniciado = false;
   std::thread FThreadAtualizacao;
   std::thread FThreadWorker;
+  // The installer's watch: its process, and the end of the program that stops the watch.
+  std::unique_ptr<platform::WatchedProcess> FInstalador;
+  std::mutex FEncerramentoMutex;  // guards FEncerrando
+  std::condition_variable FEncerramento;
+  bool FEncerrando = false;
+  std::thread FThreadInstalador;
 };
 
 }  // namespace luvaro

@@ -68,6 +68,16 @@ int TUtil::MatarProcesso(const std::string& ExeFileName) {
   return -1;
 }
 
+int TUtil::IdDoProcesso() {
+  return platform::CurrentProcessId();
+}
+
+std::vector<int> TUtil::ProcessosEmExecucao() {
+  std::vector<int> ids;
+  for (const platform::ProcessEntry& entry : platform::ListProcesses()) ids.push_back(entry.pid);
+  return ids;
+}
+
 std::string TUtil::SomenteNumero(const std::string& pTexto) {
   std::string digits;
   for (char c : pTexto)

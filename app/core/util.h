@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace luvaro {
 
@@ -38,6 +39,11 @@ class TUtil {
   // delivered and 0 when it was refused. At most one process per call. A process of this
   // program ends on that request with its own current exit code.
   static int MatarProcesso(const std::string& ExeFileName);
+
+  // The id of this process.
+  static int IdDoProcesso();
+  // The ids of the running processes; empty when the system's list cannot be read.
+  static std::vector<int> ProcessosEmExecucao();
 
   // The ASCII digits 0..9 of pTexto, in their order.
   static std::string SomenteNumero(const std::string& pTexto);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <fcntl.h>
 #include <netinet/in.h>
@@ -165,7 +166,7 @@ TEST_F(ShellE2E, WorkerSeamEndsTheRunWithTheWorkersExitCode) {
       {"imediato", 0, kInicio + kSetando + "Trabalhando...\n"},
       {"semcertificado", 2, kInicio + kSetando},
       {"falha", 1, kInicio + kSetando + "Erro: Falha de teste.\n"},
-      {"excecao", 1, kInicio + kSetando},
+      {"excecao", 1, kInicio + kSetando + "Erro: Erro durante a execução: \n\nERRO: quebrou\n"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.tipo);
@@ -204,6 +205,27 @@ TEST_F(ShellE2E, UpdateInstallWritesParameterFileAndStartsTheInstaller) {
   EXPECT_EQ(ReadFile(home / "Luvaro.param"), param);
   EXPECT_EQ(ReadFile(home / "argumentos.txt"), "/SILENT\n");
   EXPECT_NE(std::stoi(ReadFile(home / "pid.txt")), 0);
+}
+
+// A termination request while the job runs ends the run as terminated by that request, never
+// with exit code 0 (which tells the ERP that the job ran to its end).
+TEST_F(ShellE2E, TerminationRequestDuringTheJobEndsTheRunByThatSignal) {
+  for (const int sinal : {SIGTERM, SIGINT, SIGHUP}) {
+    SCOPED_TRACE(strsignal(sinal));
+    const fs::path fifo = home / ("espera-" + std::to_string(sinal) + ".fifo");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    ProcessOptions options;
+    options.args = {"v", "1", "http://erp/", fifo.string(), "0", "k", "espera"};
+    options.env = {{"LUVARO_HEADLESS", "1"}, {"LUVARO_HOME", home.path().string()}};
+    BackgroundProcess luvaro(kHost, options);
+    ASSERT_EQ(luvaro.ReadLine(), "pronto");
+    ASSERT_EQ(kill(luvaro.pid(), sinal), 0);
+    const ProcessResult r = luvaro.Wait();
+    EXPECT_FALSE(r.timedOut);
+    EXPECT_EQ(r.signal, sinal);
+    EXPECT_EQ(r.exitCode, -1);
+    EXPECT_EQ(r.out, "");  // the job did not go on
+  }
 }
 
 // The end of one run ends that process only, never another instance of the program.

@@ -8,8 +8,12 @@
 #include <filesystem>
 #include <optional>
 #include <regex>
+#include <set>
+#include <sstream>
 #include <string>
 #include <vector>
+
+#include <unistd.h>
 
 #include "tests/support/process.h"
 #include "tests/support/sim_process.h"
@@ -239,12 +243,109 @@ TEST_F(UpdateE2E, UpdateAvailableDownloadsAndStartsTheInstaller) {
     EXPECT_EQ(ReadFile(home / "argumentos.txt"), "/SILENT\n");
     EXPECT_EQ(ReadFile(home / "pid.txt"), std::to_string(pid) + "\n");
     EXPECT_FALSE(fs::exists(home / "antigo-iniciado.txt"));
+    // The download, kept under a name of the process, was renamed into place.
+    EXPECT_EQ(Files(home.path()), (std::vector<std::string>{"Luvaro-install", "Luvaro.param",
+                                                            "argumentos.txt", "pid.txt"}));
     EXPECT_EQ(Endpoints(sim), (std::vector<std::string>{"versao", "instalador"}));
     EXPECT_NE(
         Logs().find(" - Atualização baixada de " + sim.BaseUrl() + "instalador/Luvaro-install\r\n"),
         std::string::npos)
         << Logs();
   }
+}
+
+// An installer whose process ends without ending the program: the wait is not endless. After
+// the wait (shortened here) the run ends with exit code 1 and the message naming the
+// installer's exit code.
+TEST_F(UpdateE2E, InstallerThatEndsWithoutEndingTheProgram) {
+  for (const int codigo : {0, 3}) {
+    SCOPED_TRACE(codigo);
+    WriteFile(home / "fonte" / "Luvaro-install",
+              "echo iniciado > \"$(dirname \"$0\")/iniciado.txt\"\nexit " + std::to_string(codigo) +
+                  "\n");
+    fs::remove(home / "iniciado.txt");
+    SimProcess sim(
+        kSim, "update",
+        {"--versao", "1.15", "--instalador", (home / "fonte" / "Luvaro-install").string()});
+    ProcessOptions options = Options(JobArgs("4.0.01-180629"), sim.BaseUrl());
+    options.env["LUVARO_ESPERA_INSTALADOR_MS"] = "300";
+    const ProcessResult r = RunProcess(kExe, options);
+    EXPECT_FALSE(r.timedOut);
+    EXPECT_EQ(r.signal, 0);
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.ends_with(
+        "Baixando atualização 100% ...\nAtualizando aplicativo...\n"
+        "Erro: A atualização do Luvaro não foi concluída.\n\nERRO: O instalador terminou sem "
+        "concluir a atualização (código " +
+        std::to_string(codigo) + "). Execute o processo novamente pelo Orvane.\n"))
+        << r.err;
+    EXPECT_EQ(ReadFile(home / "iniciado.txt"), "iniciado\n");
+    EXPECT_NE(Logs().find(" - ERROR: A atualização do Luvaro não foi concluída. O instalador "
+                          "terminou sem concluir a atualização (código " +
+                          std::to_string(codigo) + ")"),
+              std::string::npos)
+        << Logs();
+  }
+}
+
+// Two instances update at once against a slow server: each downloads under a name of its own
+// and renames it into place only when it starts it, so each runs a whole installer (a cut one
+// would never reach its last line, which ends the program), and no download is left behind.
+TEST_F(UpdateE2E, TwoInstancesUpdatingAtOnce) {
+  const std::string instalador =
+      "pasta=$(dirname \"$0\")\n"
+      "echo \"$LUVARO_PID\" >> \"$pasta/pids.txt\"\n" +
+      std::string(64 * 1024, '#') + "\nkill -TERM \"$LUVARO_PID\"\n";
+  WriteFile(home / "fonte" / "Luvaro-install", instalador);
+  SimProcess sim(kSim, "update",
+                 {"--versao", "1.15", "--instalador", (home / "fonte" / "Luvaro-install").string(),
+                  "--body", "slow", "--only", "instalador"});
+  ProcessOptions options = Options(JobArgs("4.0.01-180629"), sim.BaseUrl());
+  options.env["LUVARO_ESPERA_INSTALADOR_MS"] = "5000";
+  BackgroundProcess primeiro(kExe, options);
+  BackgroundProcess segundo(kExe, options);
+  const std::set<std::string> pids = {std::to_string(primeiro.pid()),
+                                      std::to_string(segundo.pid())};
+  for (BackgroundProcess* p : {&primeiro, &segundo}) {
+    const ProcessResult r = p->Wait();
+    EXPECT_FALSE(r.timedOut);
+    EXPECT_EQ(r.signal, 0);
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_TRUE(r.err.ends_with("Atualizando aplicativo...\n")) << r.err;
+  }
+  std::set<std::string> iniciados;
+  std::istringstream linhas(ReadFile(home / "pids.txt"));
+  for (std::string linha; std::getline(linhas, linha);) iniciados.insert(linha);
+  EXPECT_EQ(iniciados, pids);
+  EXPECT_EQ(ReadFile(home / "Luvaro-install"), instalador);
+  EXPECT_EQ(Files(home.path()),
+            (std::vector<std::string>{"Luvaro-install", "Luvaro.param", "pids.txt"}));
+}
+
+// Downloads left by runs that were killed are removed before a new download; the download of a
+// running instance stays.
+TEST_F(UpdateE2E, DownloadsOfEndedRunsAreRemoved) {
+  BackgroundProcess encerrado("/bin/true", {});
+  encerrado.Wait();
+  const std::string morto = std::to_string(encerrado.pid());
+  const std::string vivo = std::to_string(getpid());
+  WriteFile(home / ("Luvaro-install." + morto + ".0123456789abcdef.parcial"), "metade");
+  WriteFile(home / ("Luvaro-install." + morto), "completo, nunca iniciado");
+  WriteFile(home / ("Luvaro-install." + vivo + ".fedcba9876543210.parcial"), "em curso");
+  WriteFile(home / "fonte" / "Luvaro-install", kInstalador);
+  SimProcess sim(
+      kSim, "update",
+      {"--versao", "1.15", "--instalador", (home / "fonte" / "Luvaro-install").string()});
+  const ProcessResult r = Run(JobArgs("4.0.01-180629"), sim.BaseUrl());
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(Files(home.path()),
+            (std::vector<std::string>{"Luvaro-install",
+                                      "Luvaro-install." + vivo + ".fedcba9876543210.parcial",
+                                      "Luvaro.param", "argumentos.txt", "pid.txt"}));
+  EXPECT_NE(Logs().find(" - Download abandonado do instalador removido: " +
+                        (home / ("Luvaro-install." + morto)).string() + "\r\n"),
+            std::string::npos)
+      << Logs();
 }
 
 TEST_F(UpdateE2E, FailedDownloadStartsNothingAndTheJobRuns) {
@@ -272,8 +373,11 @@ TEST_F(UpdateE2E, FailedDownloadStartsNothingAndTheJobRuns) {
     EXPECT_TRUE(r.err.ends_with("% ...\n" + kJob)) << r.err;
     EXPECT_EQ(r.err.find("100% ..."), std::string::npos) << r.err;
 
-    // Neither the partial download nor the earlier installer is left, and nothing was started.
-    EXPECT_EQ(Files(home.path()), std::vector<std::string>{});
+    // No partial download is left; the installer already in place is left alone (another
+    // instance may be about to start it), and nothing was started.
+    EXPECT_EQ(Files(home.path()), std::vector<std::string>{"Luvaro-install"});
+    EXPECT_EQ(ReadFile(home / "Luvaro-install"), kInstaladorAntigo);
+    EXPECT_FALSE(fs::exists(home / "antigo-iniciado.txt"));
     const std::string log = Logs();
     const std::string line = " - Atualização não instalada: falha ao baixar o instalador de " +
                              sim.BaseUrl() + "instalador/Luvaro-install: ";

@@ -156,7 +156,7 @@ TEST_F(StartupTest, WorkerExitCodesReachTheEnd) {
          ctx.AtualizarStatus("não deveria aparecer");
        },
        1, true},
-      {"escaped exception", [](WorkerContext&) { throw EDFeException("quebrou"); }, 1, false},
+      {"escaped exception", [](WorkerContext&) { throw EDFeException("quebrou"); }, 1, true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -170,10 +170,11 @@ TEST_F(StartupTest, WorkerExitCodesReachTheEnd) {
   }
 }
 
-TEST_F(StartupTest, EscapedWorkerExceptionIsLogged) {
+TEST_F(StartupTest, EscapedWorkerExceptionIsLoggedAndShown) {
   fs::create_directory(home / "Logs");
   Register("esocial", [](WorkerContext&) { throw EDFeException("quebrou"); });
   EXPECT_EQ(Run(kEnvio), 1);
+  EXPECT_EQ(DialogTexts(), std::vector<std::string>{"Erro durante a execução: \r\rERRO: quebrou"});
   std::string log;
   for (const auto& entry : fs::directory_iterator(home / "Logs")) log += test::ReadFile(entry);
   EXPECT_NE(log.find(" - Inicio Applicação com os parametros: /opt/luvaro/Luvaro  "
@@ -181,6 +182,21 @@ TEST_F(StartupTest, EscapedWorkerExceptionIsLogged) {
             std::string::npos)
       << log;
   EXPECT_NE(log.find(" - ERROR: quebrou\r\n"), std::string::npos) << log;
+}
+
+// A worker that cannot be made is a failure of the run like any other: its dialog, its log line
+// and exit code 1.
+TEST_F(StartupTest, WorkerThatCannotBeMadeIsLoggedAndShown) {
+  fs::create_directory(home / "Logs");
+  workers.Registrar("esocial", [](WorkerContext) -> std::unique_ptr<IWorker> {
+    throw EDFeException("sem componente");
+  });
+  EXPECT_EQ(Run(kEnvio), 1);
+  EXPECT_EQ(DialogTexts(),
+            std::vector<std::string>{"Erro durante a execução: \r\rERRO: sem componente"});
+  std::string log;
+  for (const auto& entry : fs::directory_iterator(home / "Logs")) log += test::ReadFile(entry);
+  EXPECT_NE(log.find(" - ERROR: sem componente\r\n"), std::string::npos) << log;
 }
 
 TEST_F(StartupTest, UnwritableLogIsAParameterError) {
@@ -260,6 +276,56 @@ TEST_F(StartupTest, InstallWithoutInstallerIsReportedAndEnds) {
   ASSERT_EQ(texts.size(), 1u);
   EXPECT_TRUE(texts[0].starts_with("Não foi possível iniciar a atualização.\r\rERRO: "));
   EXPECT_FALSE(fs::exists(home / "Luvaro.param"));
+}
+
+// The downloaded installer is renamed into place and started; when its process ends without
+// ending this program, the wait is not endless: after the given time the run ends with exit
+// code 1 and the message that names the installer's exit code.
+TEST_F(StartupTest, InstallerThatEndsWithoutEndingTheProgram) {
+  Register("esocial", [](WorkerContext&) {});
+  for (const int codigo : {0, 3}) {
+    SCOPED_TRACE(codigo);
+    SetExitCode(0);
+    front.Clear();
+    const fs::path baixado = home / ("Luvaro-install." + std::to_string(codigo));
+    test::WriteFile(baixado, "echo \"$@\" > \"$(dirname \"$0\")/argumentos.txt\"\nexit " +
+                                 std::to_string(codigo) + "\n");
+    update = [&](UpdateContext& u) {
+      u.IsAtualizar = true;
+      u.Instalador = baixado;
+      u.EsperaInstalador = std::chrono::milliseconds(50);
+    };
+    EXPECT_EQ(Run(kEnvio), 1);
+    EXPECT_EQ(created, 0);
+    EXPECT_EQ(front.statuses().back(), "Atualizando aplicativo...");
+    EXPECT_EQ(DialogTexts(),
+              std::vector<std::string>{
+                  "A atualização do Luvaro não foi concluída.\r\rERRO: O instalador terminou sem "
+                  "concluir a atualização (código " +
+                  std::to_string(codigo) + "). Execute o processo novamente pelo Orvane."});
+    EXPECT_FALSE(fs::exists(baixado));
+    EXPECT_TRUE(
+        test::ReadFile(home / "Luvaro-install").ends_with("exit " + std::to_string(codigo) + "\n"));
+    EXPECT_EQ(test::ReadFile(home / "argumentos.txt"), "/SILENT\n");
+    EXPECT_TRUE(fs::exists(home / "Luvaro.param"));
+  }
+}
+
+// A parameter file that cannot be written whole stops the update with its name; nothing starts.
+TEST_F(StartupTest, UnwritableParameterFileStopsTheUpdate) {
+  test::WriteFile(home / "Luvaro-install", "touch \"$(dirname \"$0\")/iniciado\"\n");
+  fs::create_symlink("/dev/full", home / "Luvaro.param");
+  update = [](UpdateContext& u) { u.IsAtualizar = true; };
+  Register("esocial", [](WorkerContext&) {});
+  EXPECT_EQ(Run(kEnvio), 1);
+  const auto texts = DialogTexts();
+  ASSERT_EQ(texts.size(), 1u);
+  EXPECT_TRUE(
+      texts[0].starts_with("Não foi possível iniciar a atualização.\r\rERRO: Não foi "
+                           "possível gravar o arquivo: " +
+                           (home / "Luvaro.param").string()))
+      << texts[0];
+  EXPECT_FALSE(fs::exists(home / "iniciado"));
 }
 
 }  // namespace

@@ -3,13 +3,19 @@
 
 #include "app/core/platform.h"
 
+#include <atomic>
 #include <cerrno>
+#include <cstdint>
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
+#include <poll.h>
 #include <fstream>
 #include <spawn.h>
+#include <sys/eventfd.h>
+#include <sys/syscall.h>
 #include <sys/types.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "app/core/exit_code.h"
@@ -126,14 +132,68 @@ int CurrentProcessId() {
 namespace luvaro::platform {
 namespace {
 
-extern "C" void EndRequested(int) {
-  ::_exit(GetExitCode());
+// Set once the program waits for its installer; read by the signal handler.
+std::atomic<bool> g_requestsKeepExitCode{false};
+static_assert(std::atomic<bool>::is_always_lock_free, "read from a signal handler");
+
+constexpr int kEndRequests[] = {SIGTERM, SIGINT, SIGHUP};
+
+extern "C" void EndRequested(int signalNumber) {
+  if (g_requestsKeepExitCode.load()) ::_exit(GetExitCode());
+  // Terminated by the signal, as the parent reads it from the wait status: the default action
+  // again, and the signal raised anew (it is delivered once this handler returns).
+  struct sigaction byDefault {};
+  byDefault.sa_handler = SIG_DFL;
+  sigemptyset(&byDefault.sa_mask);
+  sigaction(signalNumber, &byDefault, nullptr);
+  raise(signalNumber);
 }
 
-}  // namespace
+// The installer's process: its pidfd tells when it ended, an eventfd when the owner gives up.
+class InstallerProcess final : public WatchedProcess {
+ public:
+  InstallerProcess(pid_t pid, int pidfd, int stopfd) noexcept
+      : m_pid(pid), m_pidfd(pidfd), m_stopfd(stopfd) {}
+  ~InstallerProcess() override {
+    if (m_pidfd >= 0) ::close(m_pidfd);
+    if (m_stopfd >= 0) ::close(m_stopfd);
+  }
+  InstallerProcess(const InstallerProcess&) = delete;  // owns both descriptors
+  InstallerProcess& operator=(const InstallerProcess&) = delete;
 
-void StartDetached(const std::vector<std::string>& argv,
-                   const std::vector<std::pair<std::string, std::string>>& extraEnv) {
+  std::optional<int> WaitForExit() override {
+    pollfd fds[] = {{m_stopfd, POLLIN, 0}, {m_pidfd, POLLIN, 0}};
+    // Without a pidfd (a kernel older than 5.3) only the stop request can end the wait.
+    const nfds_t count = m_pidfd >= 0 ? 2 : 1;
+    while (true) {
+      if (::poll(fds, count, -1) < 0) {
+        if (errno == EINTR) continue;
+        return std::nullopt;
+      }
+      if (fds[0].revents != 0) return std::nullopt;
+      if (count == 2 && fds[1].revents != 0) break;
+    }
+    siginfo_t info{};
+    while (::waitid(P_PID, static_cast<id_t>(m_pid), &info, WEXITED) < 0) {
+      if (errno != EINTR) return std::nullopt;
+    }
+    return info.si_code == CLD_EXITED ? info.si_status : 128 + info.si_status;
+  }
+
+  void StopWaiting() noexcept override {
+    const std::uint64_t one = 1;
+    [[maybe_unused]] const ssize_t written = ::write(m_stopfd, &one, sizeof one);
+  }
+
+ private:
+  pid_t m_pid;
+  int m_pidfd;
+  int m_stopfd;
+};
+
+// Starts argv[0] in a session of its own with the standard streams on the null device.
+pid_t SpawnDetached(const std::vector<std::string>& argv,
+                    const std::vector<std::pair<std::string, std::string>>& extraEnv) {
   std::vector<std::string> env;
   for (char** e = environ; *e; ++e) {
     const std::string entry(*e);
@@ -170,13 +230,44 @@ void StartDetached(const std::vector<std::string>& argv,
   posix_spawn_file_actions_destroy(&actions);
   posix_spawnattr_destroy(&attr);
   if (rc != 0) throw EDFeException("Falha ao iniciar \"" + argv[0] + "\": " + std::strerror(rc));
+  return pid;
+}
+
+}  // namespace
+
+std::unique_ptr<WatchedProcess> StartInstaller(
+    const fs::path& installer, const std::vector<std::string>& args,
+    const std::vector<std::pair<std::string, std::string>>& extraEnv) {
+  const int stopfd = ::eventfd(0, EFD_CLOEXEC);
+  if (stopfd < 0) ThrowIo("acompanhar", installer, errno);
+  std::vector<std::string> argv{"/bin/sh", installer.string()};
+  argv.insert(argv.end(), args.begin(), args.end());
+  pid_t pid = -1;
+  try {
+    pid = SpawnDetached(argv, extraEnv);
+  } catch (...) {
+    ::close(stopfd);
+    throw;
+  }
+  // glibc's pidfd_open wrapper is not declared for C++ here; the system call is the same.
+  const int pidfd = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
+  return std::make_unique<InstallerProcess>(pid, pidfd, stopfd);
 }
 
 void InstallEndRequestHandler() {
-  struct sigaction action {};
-  action.sa_handler = EndRequested;
-  sigemptyset(&action.sa_mask);
-  sigaction(SIGTERM, &action, nullptr);
+  for (const int signalNumber : kEndRequests) {
+    struct sigaction previous {};
+    sigaction(signalNumber, nullptr, &previous);
+    if (signalNumber != SIGTERM && previous.sa_handler == SIG_IGN) continue;
+    struct sigaction action {};
+    action.sa_handler = EndRequested;
+    sigemptyset(&action.sa_mask);
+    sigaction(signalNumber, &action, nullptr);
+  }
+}
+
+void EndRequestsKeepExitCode() noexcept {
+  g_requestsKeepExitCode.store(true);
 }
 
 }  // namespace luvaro::platform
