@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <filesystem>
 #include <map>
 #include <string>
@@ -45,6 +46,12 @@ class SimProcess {
 
   // Every request recorded so far, in arrival order.
   std::vector<RecordedRequest> Requests() const;
+
+  // The next line on the simulator's standard output after the base URL: with --announce,
+  // "received <endpoint>" once a request has been recorded (and before any delay fault).
+  std::string ReadLine(std::chrono::milliseconds limit = std::chrono::seconds(60)) {
+    return m_process.ReadLine(limit);
+  }
 
   // Sends SIGTERM; the exit code (-1 when ended by a signal).
   int Terminate() { return m_process.Terminate(); }

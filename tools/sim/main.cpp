@@ -28,6 +28,8 @@ constexpr OptionSpec kCommonOptions[] = {
     {"port", "N", "listen on 127.0.0.1:N (default 0: a free port)", false},
     {"output", "DIR", "record every request into DIR (created when missing)", false},
     {"control", "FILE", "while FILE exists, its faults replace those of the command line", false},
+    {"announce", "", "write \"received <endpoint>\" on standard output once a request is recorded",
+     false},
     {"help", "", "show this text", false},
 };
 
@@ -74,6 +76,7 @@ int RunRole(const SimRole& role, const std::vector<std::string>& args) {
   if (auto port = options.Get("port")) settings.port = ParsePort(*port);
   if (auto output = options.Get("output")) settings.output = *output;
   if (auto control = options.Get("control")) settings.control = *control;
+  settings.announce = options.Has("announce");
   settings.commandLine = options;
   for (const auto& spec : specs)
     if (spec.fault) settings.faultSpecs.push_back(spec);

@@ -72,6 +72,11 @@ void SimServer::Serve(const std::string& endpoint, const Handler& handler,
                          "text/plain; charset=utf-8");
     return;
   }
+  if (m_settings.announce) {
+    // Before any delay: a test knows the client is now waiting for this reply.
+    std::lock_guard lock(m_logMutex);
+    std::cout << "received " << endpoint << std::endl;
+  }
   Faults faults;
   try {
     faults = m_faults.For(endpoint);

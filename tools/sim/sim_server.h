@@ -40,6 +40,8 @@ struct ServerSettings {
   Options commandLine;                           // every option given
   std::vector<OptionSpec> faultSpecs;            // the fault options accepted
   std::vector<std::string> bodyFaults;           // the role's kinds of body damage
+  // A line on standard output for every request recorded (--announce).
+  bool announce = false;
 };
 
 // The part every role shares: a loopback HTTP server whose routes record each request, apply

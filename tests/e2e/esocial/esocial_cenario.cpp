@@ -47,13 +47,15 @@ const fs::path& Preparar(const fs::path& home) {
   return home;
 }
 
-std::vector<std::string> ArgsGoverno(const fs::path& schemas) {
+std::vector<std::string> ArgsGoverno(const fs::path& schemas, bool anunciar) {
   const TestToken& token = TestToken::Shared();
-  return {"--cert",      token.ServerPem().string(),
-          "--key",       token.ServerKeyPem().string(),
-          "--client-ca", token.CaPem().string(),
-          "--signer-ca", token.CaPem().string(),
-          "--schemas",   schemas.string()};
+  std::vector<std::string> args{"--cert",      token.ServerPem().string(),
+                                "--key",       token.ServerKeyPem().string(),
+                                "--client-ca", token.CaPem().string(),
+                                "--signer-ca", token.CaPem().string(),
+                                "--schemas",   schemas.string()};
+  if (anunciar) args.push_back("--announce");
+  return args;
 }
 
 }  // namespace
@@ -73,10 +75,11 @@ RefusingPort::~RefusingPort() {
   if (m_fd >= 0) close(m_fd);
 }
 
-EsocialCenario::EsocialCenario()
+EsocialCenario::EsocialCenario(bool pAnunciarGoverno)
     : m_update(kSim, "update", {}),
       m_erp(kSim, "erp", {"--fixtures", kFixturesErp.string()}),
-      m_esocial(kSim, "esocial", ArgsGoverno(Preparar(m_home.path()) / "schemas")) {
+      m_esocial(kSim, "esocial",
+                ArgsGoverno(Preparar(m_home.path()) / "schemas", pAnunciarGoverno)) {
   WriteFile(Home() / "eSocialServicos.ini", TabelaServicos(m_esocial.BaseUrl()));
 }
 

@@ -36,11 +36,15 @@ class EsocialCenario {
   // Company keys of the ERP fixtures.
   static constexpr std::string_view kEmpresa = "EMPRESA-DEMO";        // ten documents
   static constexpr std::string_view kEmpresaVazia = "EMPRESA-VAZIA";  // no document
+  // Three documents of the lot above, each opening with another spelling of the declaration.
+  static constexpr std::string_view kEmpresaDeclaracoes = "EMPRESA-DECLARACOES";
   static constexpr std::string_view kTransmissor = "12345678000195";
   static constexpr std::string_view kLotePath = "lotes/2024/05/lote-0001";
   static constexpr std::string_view kVersaoOrvane = "4.0.01-180629";
 
-  EsocialCenario();
+  // With pAnunciarGoverno, the eSocial role writes a line on its standard output for every
+  // request it records (SimProcess::ReadLine), before any delay fault.
+  explicit EsocialCenario(bool pAnunciarGoverno = false);
 
   const std::filesystem::path& Home() const { return m_home.path(); }
   SimProcess& Erp() { return m_erp; }

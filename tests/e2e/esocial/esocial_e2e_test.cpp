@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <csignal>
 #include <filesystem>
 #include <regex>
 #include <set>
@@ -303,15 +304,13 @@ TEST_F(EsocialE2E, WrongPinEndsWithTheCertificateDialog) {
 }
 
 // When the ERP refuses the reply after a successful send, the reply is not lost: the log names
-// the file under Docs that holds it, and the dialog keeps its text.
-TEST_F(EsocialE2E, ReplyTheErpRefusedStaysInDocsAndTheLogNamesIt) {
+// the file under Docs that holds it, and the dialog says that the lot went through (with its
+// protocol and that file) before the ERP's own error, so the office does not send it again.
+TEST_F(EsocialE2E, ReplyTheErpRefusedStaysInDocsAndTheDialogSaysTheLotWentThrough) {
   cenario.Erp().SetFaults("status=500\nonly=lotesRetorno\n");
   const ProcessResult r = Run(cenario.ArgsEnvio());
   ASSERT_FALSE(r.timedOut);
   EXPECT_EQ(r.exitCode, 1) << r.err;
-  EXPECT_EQ(r.err, kStatusEnvio + kGenerico +
-                       "Erro ao enviar o retorno do envio para o Orvane.\n\n"
-                       "500 - Internal Server Error\n");
 
   const std::string logs = cenario.Logs();
   const std::string salvo = Entre(logs, "Retorno não entregue ao Orvane, salvo em: ", "\r\n");
@@ -325,8 +324,111 @@ TEST_F(EsocialE2E, ReplyTheErpRefusedStaysInDocsAndTheLogNamesIt) {
   ASSERT_FALSE(protocolo.empty());
   EXPECT_NE(ReadFile(salvo).find("<protocoloEnvio>" + protocolo + "</protocoloEnvio>"),
             std::string::npos);
-  EXPECT_NE(logs.find("ERROR: Erro ao enviar o retorno do envio para o Orvane."),
+  EXPECT_EQ(r.err, kStatusEnvio + kGenerico + "O lote foi entregue (protocolo " + protocolo +
+                       "), mas o retorno não foi recebido pelo Orvane. Não envie o lote "
+                       "novamente; o retorno foi salvo em: " +
+                       salvo +
+                       "\n\nErro ao enviar o retorno do envio para o Orvane.\n\n"
+                       "500 - Internal Server Error\n");
+  EXPECT_NE(logs.find("ERROR: O lote foi entregue (protocolo " + protocolo + ")"),
             std::string::npos);
+}
+
+// An ERP that takes results at another address: a 302 repeats the POST there with the reply
+// (the run succeeds); a 303 would turn it into a GET without the reply, which is a failure
+// although the page there answers 200.
+TEST_F(EsocialE2E, ErpRedirectingTheResult) {
+  struct Caso {
+    const char* codigo;
+    int exitCode;
+    const char* ultimoPedido;  // the method of the last request the ERP received
+  } casos[] = {{"302", 0, "POST"}, {"303", 1, "GET"}};
+  for (const Caso& c : casos) {
+    SCOPED_TRACE(c.codigo);
+    cenario.Erp().SetFaults(std::string("body=redirect-") + c.codigo + "\nonly=lotesRetorno\n");
+    const std::size_t antes = cenario.Erp().Requests().size();
+    const ProcessResult r = Run(cenario.ArgsEnvio());
+    ASSERT_FALSE(r.timedOut);
+    EXPECT_EQ(r.exitCode, c.exitCode) << r.err;
+    const auto pedidos = cenario.Erp().Requests();
+    ASSERT_EQ(pedidos.size(), antes + 3);  // the lot, the result, its redirection
+    EXPECT_EQ(pedidos.back().endpoint, "destino");
+    EXPECT_EQ(pedidos.back().method, c.ultimoPedido);
+    if (c.exitCode == 0) {
+      EXPECT_EQ(r.err, kStatusEnvio);
+      EXPECT_EQ(pedidos.back().body, pedidos[antes + 1].body);
+      EXPECT_NE(MembroJson(pedidos.back().body, "xmlRetornoLote").find("<protocoloEnvio>"),
+                std::string::npos);
+    } else {
+      EXPECT_TRUE(r.err.starts_with(kStatusEnvio + kGenerico + "O lote foi entregue (protocolo "))
+          << r.err;
+      EXPECT_NE(r.err.find("sem o seu conteúdo (GET em vez de POST)."), std::string::npos) << r.err;
+    }
+  }
+}
+
+// A lot the ERP writes in ISO-8859-1 (and says so) is read, signed and sent in UTF-8 with its
+// accents, instead of the whole lot being refused for one accented name.
+TEST_F(EsocialE2E, Latin1LotIsSentWithItsAccents) {
+  cenario.Erp().SetFaults("body=latin1\nonly=lotes\n");
+  const ProcessResult r = Run(cenario.ArgsEnvio());
+  ASSERT_FALSE(r.timedOut);
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(r.err, kStatusEnvio);
+  ASSERT_EQ(Endpoints(cenario.Governo()), std::vector<std::string>{"EnviarLoteEventos"});
+  const std::string lote = cenario.Governo().Requests()[0].body;
+  EXPECT_NE(lote.find("<nmCtt>Maria da Concei\xC3\xA7\xC3\xA3o</nmCtt>"), std::string::npos);
+  EXPECT_NE(lote.find("<dscRubr>Sal\xC3\xA1rio base</dscRubr>"), std::string::npos);
+  for (const EventoDoLote& evento : EventosDoLote(lote)) {
+    SCOPED_TRACE(evento.id);
+    std::string saida;
+    EXPECT_TRUE(XmlsecVerifica(evento.documento, trabalho.path(), &saida)) << saida;
+  }
+  const std::string retorno = MembroJson(cenario.Erp().Requests().back().body, "xmlRetornoLote");
+  EXPECT_NE(retorno.find("<cdResposta>201</cdResposta>"), std::string::npos) << retorno;
+}
+
+// Documents that open with any spelling of the XML declaration (lower-case utf-8, single
+// quotes, standalone, a byte-order mark, blank lines before it) give a lot the service takes:
+// well-formed, valid against its schema, no declaration inside an evento, every event signed.
+TEST_F(EsocialE2E, DeclarationsOfTheDocumentsNeverReachTheLot) {
+  const ProcessResult r = Run(cenario.ArgsEnvio(EsocialCenario::kEmpresaDeclaracoes));
+  ASSERT_FALSE(r.timedOut);
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(r.err, kStatusEnvio);
+  ASSERT_EQ(Endpoints(cenario.Governo()), std::vector<std::string>{"EnviarLoteEventos"});
+  const std::string lote = cenario.Governo().Requests()[0].body;
+  EXPECT_EQ(Entre(lote, "<eventos>", "</eventos>").find("<?xml"), std::string::npos) << lote;
+  const std::vector<EventoDoLote> eventos = EventosDoLote(lote);
+  ASSERT_EQ(eventos.size(), 3u);
+  for (const EventoDoLote& evento : eventos) {
+    SCOPED_TRACE(evento.id);
+    std::string saida;
+    EXPECT_TRUE(XmlsecVerifica(evento.documento, trabalho.path(), &saida)) << saida;
+  }
+  // The service took the lot (201 and a protocol), not "Schema Inválido" (402).
+  const std::string retorno = MembroJson(cenario.Erp().Requests().back().body, "xmlRetornoLote");
+  EXPECT_NE(retorno.find("<cdResposta>201</cdResposta>"), std::string::npos) << retorno;
+  EXPECT_NE(retorno.find("<protocoloEnvio>"), std::string::npos) << retorno;
+}
+
+// A termination request in the middle of the send (the service is slow to answer) ends the run
+// as terminated by that signal: the ERP never reads such a run as "done" (exit code 0).
+TEST(EsocialE2ESinal, TerminationDuringTheSendEndsTheRunByTheSignal) {
+  EsocialCenario cenario(true);
+  cenario.Governo().SetFaults("delay=60000\n");
+  ProcessOptions options;
+  options.args = cenario.ArgsEnvio();
+  options.env = cenario.Ambiente();
+  BackgroundProcess luvaro(kExe, options);
+  ASSERT_EQ(cenario.Governo().ReadLine(), "received EnviarLoteEventos");
+  ASSERT_EQ(kill(luvaro.pid(), SIGTERM), 0);
+  const ProcessResult r = luvaro.Wait();
+  EXPECT_FALSE(r.timedOut);
+  EXPECT_EQ(r.signal, SIGTERM);
+  EXPECT_EQ(r.exitCode, -1);
+  EXPECT_TRUE(r.err.ends_with("Enviando eventos...\n")) << r.err;
+  EXPECT_EQ(Endpoints(cenario.Erp()), std::vector<std::string>{"lotes"});
 }
 
 // Process 2 with the eSocial worker chooses the certificate and does nothing else, whether or
