@@ -11,6 +11,7 @@
 #include "esocial/esocial_exception.h"
 #include "esocial/eventos.h"
 #include "esocial/lote_eventos.h"
+#include "tests/unit/dfe/xmlsign/xmlsign_support.h"
 #include "tests/unit/esocial/esocial_teste.h"
 
 namespace luvaro {
@@ -149,28 +150,17 @@ TEST_F(LoteEventosTest, NenhumaDeclaracaoDentroDoLote) {
   const test::FixtureEvento& f = test::FixturesEvento()[0];  // S-1000
   const std::string corpo = RemoverDeclaracaoXML(test::LerFixtureEsocial(f.arquivo));
   const std::string assinadoAntes = DocumentoAssinado("evtInfoEmpregador", f.id);
-  const struct {
-    const char* nome;
+  struct Caso {
+    std::string nome;
     std::string documento;
     bool assinadoAqui;
-  } casos[] = {
-      {"UTF-8", "<?xml version=\"1.0\" encoding=\"UTF-8\"?>" + corpo, true},
-      {"utf-8 em minúsculas", "<?xml version=\"1.0\" encoding=\"utf-8\"?>" + corpo, true},
-      {"aspas simples", "<?xml version='1.0' encoding='Utf-8'?>" + corpo, true},
-      {"standalone yes", "<?xml version=\"1.0\" encoding=\"utf-8\" standalone=\"yes\"?>" + corpo,
-       true},
-      {"standalone no", "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"no\"?>" + corpo,
-       true},
-      {"só a versão", "<?xml version=\"1.0\"?>" + corpo, true},
-      {"outro encoding", "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>" + corpo, true},
-      {"marca de ordem de bytes", "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"utf-8\"?>" + corpo,
-       true},
-      {"brancos e quebras de linha antes e depois",
-       " \r\n\t<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n" + corpo, true},
-      {"sem declaração", corpo, true},
-      {"assinado antes, com declaração",
-       "<?xml version=\"1.0\" encoding=\"utf-8\" standalone=\"yes\"?>\n" + assinadoAntes, false},
   };
+  std::vector<Caso> casos;
+  for (const test::AberturaDocumento& abertura : test::AberturasDocumento())
+    casos.push_back({abertura.nome, abertura.texto + corpo, true});
+  casos.push_back(
+      {"assinado antes, com declaração",
+       "<?xml version=\"1.0\" encoding=\"utf-8\" standalone=\"yes\"?>\n" + assinadoAntes, false});
   c.Geral().SetExibirErroSchema(true);  // a lot that is not well-formed or not valid raises
   for (const auto& k : casos) {
     SCOPED_TRACE(k.nome);

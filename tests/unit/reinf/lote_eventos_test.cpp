@@ -96,30 +96,18 @@ TEST_F(ReinfLoteTest, NenhumaDeclaracaoDentroDoLote) {
   const std::string corpo = RemoverDeclaracaoXML(FixtureReinf("r1000-info-contribuinte.xml"));
   const std::string assinadoAntes =
       "<Reinf><evtInfoContri id=\"" + id + "\"/><Signature><SignedInfo/></Signature></Reinf>";
-  const struct {
-    const char* nome;
+  struct Caso {
+    std::string nome;
     std::string documento;
     bool assinadoAqui;
-  } casos[] = {
-      {"UTF-8", kDeclaracao + corpo, true},
-      {"utf-8 em minúsculas", "<?xml version=\"1.0\" encoding=\"utf-8\"?>" + corpo, true},
-      {"aspas simples", "<?xml version='1.0' encoding='Utf-8'?>" + corpo, true},
-      {"standalone yes", "<?xml version=\"1.0\" encoding=\"utf-8\" standalone=\"yes\"?>" + corpo,
-       true},
-      {"standalone no", "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"no\"?>" + corpo,
-       true},
-      {"só a versão", "<?xml version=\"1.0\"?>" + corpo, true},
-      {"outro encoding", "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>" + corpo, true},
-      {"marca de ordem de bytes", "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"utf-8\"?>" + corpo,
-       true},
-      {"brancos e quebras de linha antes e depois",
-       " \r\n\t<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n" + corpo, true},
-      {"sem declaração", corpo, true},
-      {"assinado antes, com declaração",
-       "<?xml version=\"1.0\" encoding=\"utf-8\"?>" + assinadoAntes, false},
-      {"assinado antes, declaração exata repetida",
-       std::string(kDeclaracao) + kDeclaracao + assinadoAntes, false},
   };
+  std::vector<Caso> casos;
+  for (const AberturaDocumento& abertura : AberturasDocumento())
+    casos.push_back({abertura.nome, abertura.texto + corpo, true});
+  casos.push_back({"assinado antes, com declaração",
+                   "<?xml version=\"1.0\" encoding=\"utf-8\"?>" + assinadoAntes, false});
+  casos.push_back({"assinado antes, declaração exata repetida",
+                   std::string(kDeclaracao) + kDeclaracao + assinadoAntes, false});
   Config().Geral().SetExibirErroSchema(true);  // a lot that is not well-formed or not valid raises
   for (const auto& c : casos) {
     SCOPED_TRACE(c.nome);

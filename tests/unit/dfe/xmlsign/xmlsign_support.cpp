@@ -242,4 +242,21 @@ std::size_t Occurrences(std::string_view text, std::string_view needle) {
   return count;
 }
 
+const std::vector<AberturaDocumento>& AberturasDocumento() {
+  static const std::vector<AberturaDocumento> aberturas = {
+      {"UTF-8", "<?xml version=\"1.0\" encoding=\"UTF-8\"?>"},
+      {"utf-8 em minúsculas", "<?xml version=\"1.0\" encoding=\"utf-8\"?>"},
+      {"aspas simples", "<?xml version='1.0' encoding='Utf-8'?>"},
+      {"standalone yes", "<?xml version=\"1.0\" encoding=\"utf-8\" standalone=\"yes\"?>"},
+      {"standalone no", "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"no\"?>"},
+      {"só a versão", "<?xml version=\"1.0\"?>"},
+      {"outro encoding", "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>"},
+      {"marca de ordem de bytes", "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"utf-8\"?>"},
+      {"brancos e quebras de linha antes e depois",
+       " \r\n\t<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n"},
+      {"sem declaração", ""},
+  };
+  return aberturas;
+}
+
 }  // namespace luvaro::test

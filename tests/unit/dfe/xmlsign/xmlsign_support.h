@@ -67,4 +67,13 @@ std::string ReadFixture(std::string_view name);
 // Counts the non-overlapping occurrences of `needle`.
 std::size_t Occurrences(std::string_view text, std::string_view needle);
 
+// The ways an ERP document may open before its root element: each spelling of the XML
+// declaration (quotes, letter case of the encoding, standalone, another encoding, a byte-order
+// mark, blanks and line breaks around it) and no declaration at all.
+struct AberturaDocumento {
+  const char* nome;
+  std::string texto;  // what stands before the root element
+};
+const std::vector<AberturaDocumento>& AberturasDocumento();
+
 }  // namespace luvaro::test
