@@ -2,6 +2,7 @@
 #include "dfe/platform/linux/token_environment.h"
 #include "dfe/raii/curl.h"
 #include "dfe/ssl/libxml2_global.h"
+#include "dfe/ws/process_time_zone.h"
 #include "update/atualizacao.h"
 #include "workers/transmissores.h"
 
@@ -14,11 +15,14 @@ int main(int argc, char** argv) {
   luvaro::CurlGlobal curl;
   // The PKCS#11 module (LUVARO_PKCS11_MODULE, else the p11-kit proxy) loads on first use.
   luvaro::TokenEnvironment tokens(luvaro::TokenEnvironment::ModuleFromEnvironment());
+  // The time-zone setting that every web-service call makes equal to its configuration.
+  luvaro::ProcessTimeZone fusoHorario;
 
   // Settings read once at start-up: the web-service time-out (LUVARO_TIMEOUT_MS), the update
   // server (LUVARO_ATUALIZACAO_URL) and the application folder.
   luvaro::TAmbienteTransmissao ambiente;
   ambiente.Tokens = &tokens;
+  ambiente.TimeZone = &fusoHorario;
   ambiente.TimeOut = luvaro::TimeOutDoAmbiente();
   luvaro::WorkerRegistry workers;
   luvaro::RegistrarTransmissores(workers, ambiente);

@@ -125,6 +125,7 @@ void TTransmissor::Execute() {
 void TTransmissor::PrepararComponente(TDFeComponente& pComponente) {
   pComponente.SSL().SetTokenEnv(FAmbiente.Tokens);
   pComponente.SSL().SetFront(&FFront);
+  pComponente.SetTimeZoneProcesso(FAmbiente.TimeZone);
 }
 
 void TTransmissor::SetarConfiguracoes() {

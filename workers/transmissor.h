@@ -34,6 +34,7 @@
 namespace luvaro {
 
 class IIntegrador;
+class ProcessTimeZone;
 class TCertificado;
 class TDFeComponente;
 class TokenEnvironment;
@@ -44,8 +45,9 @@ inline constexpr int kTimeOutTransmissao = 180000;
 // What main() hands every transmission worker besides its WorkerContext: the process-wide
 // objects (not owned; they outlive every worker) and the settings read once at start-up.
 struct TAmbienteTransmissao {
-  TokenEnvironment* Tokens = nullptr;  // the PKCS#11 module and the token login state
-  int TimeOut = kTimeOutTransmissao;   // WebServices.TimeOut of every worker
+  TokenEnvironment* Tokens = nullptr;   // the PKCS#11 module and the token login state
+  ProcessTimeZone* TimeZone = nullptr;  // the time-zone setting the calls keep up to date
+  int TimeOut = kTimeOutTransmissao;    // WebServices.TimeOut of every worker
   // Makes the ERP client of the run from its endpoints; unset: TIntegradorOrvane.
   std::function<std::shared_ptr<IIntegrador>(const TEnderecosOrvane&)> CriarIntegrador;
 };
@@ -105,7 +107,8 @@ class TTransmissor : public IWorker {
   virtual void ExecutarProcesso() = 0;
 
   // Called by the derived constructor right after making the component: the token
-  // environment and the front reach its security facade.
+  // environment and the front reach its security facade, the process-wide time zone the
+  // component.
   void PrepararComponente(TDFeComponente& pComponente);
 
   // Every setting in its order, then the certificate (status, choice, serial number).

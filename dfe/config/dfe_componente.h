@@ -12,6 +12,7 @@
 
 namespace luvaro {
 
+class ProcessTimeZone;
 class TDFeSSL;
 class TDFeComponente;
 
@@ -62,6 +63,12 @@ class TDFeComponente {
   void SetOnStatusChange(TDFeNotifyEvent handler) { FOnStatusChange = std::move(handler); }
   const TDFeGravarLog& OnGerarLog() const { return FOnGerarLog; }
   void SetOnGerarLog(TDFeGravarLog handler) { FOnGerarLog = std::move(handler); }
+
+  // The process-wide time-zone setting (made in main(), see dfe/ws/process_time_zone.h) that
+  // the component's web-service calls make equal to WebServices.TimeZoneConf when they prepare
+  // their writer; not owned, may be null (then the calls leave it alone).
+  ProcessTimeZone* TimeZoneProcesso() const { return FTimeZoneProcesso; }
+  void SetTimeZoneProcesso(ProcessTimeZone* value) { FTimeZoneProcesso = value; }
 
   // Writes an XML file (UTF-8, with a UTF-8 declaration put before a content that has none).
   // The folder is NomeArquivo's, else aPath, else Arquivos.PathSalvar; it is created when
@@ -140,6 +147,7 @@ class TDFeComponente {
   TDFeOnTransmitError FOnTransmitError;
   TDFeNotifyEvent FOnStatusChange;
   TDFeGravarLog FOnGerarLog;
+  ProcessTimeZone* FTimeZoneProcesso = nullptr;
 };
 
 }  // namespace luvaro

@@ -84,8 +84,8 @@ void TDFeWebService::AplicarOpcoesGerador(TGeradorOpcoes& AOpcoes) {
   AOpcoes.SetRetirarAcentos(geral.RetirarAcentos());
   AOpcoes.SetRetirarEspacos(geral.RetirarEspacos());
   AOpcoes.SetIdentarXML(geral.IdentarXML());
-  if (FTimeZoneProcesso != nullptr) {
-    FTimeZoneProcesso->Assign(FPConfiguracoes->WebServices().TimeZoneConf());
+  if (ProcessTimeZone* fuso = FPDFeOwner->TimeZoneProcesso(); fuso != nullptr) {
+    fuso->Assign(FPConfiguracoes->WebServices().TimeZoneConf());
   }
   AOpcoes.SetQuebraLinha(FPConfiguracoes->WebServices().QuebradeLinha());
 }

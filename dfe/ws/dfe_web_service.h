@@ -5,7 +5,6 @@
 
 namespace luvaro {
 
-class ProcessTimeZone;
 class TConfiguracoes;
 class TDFeComponente;
 class TGeradorOpcoes;
@@ -39,13 +38,9 @@ class TDFeWebService {
 
   // Copies the component's writer settings into AOpcoes (FormatoAlerta, RetirarAcentos,
   // RetirarEspacos, IdentarXML, and WebServices.QuebradeLinha as QuebraLinha) and makes the
-  // process-wide time-zone setting, when one is attached, equal to WebServices.TimeZoneConf.
+  // process-wide time-zone setting, when the component has one attached
+  // (TDFeComponente::TimeZoneProcesso), equal to WebServices.TimeZoneConf.
   void AplicarOpcoesGerador(TGeradorOpcoes& AOpcoes);
-
-  // The process-wide time-zone setting (made in main(), see process_time_zone.h); not owned,
-  // may be null: then AplicarOpcoesGerador leaves the time zone alone.
-  ProcessTimeZone* TimeZoneProcesso() const { return FTimeZoneProcesso; }
-  void SetTimeZoneProcesso(ProcessTimeZone* value) { FTimeZoneProcesso = value; }
 
   // The class name used in messages; derived classes return their own.
   virtual std::string ClassName() const { return "TDFeWebService"; }
@@ -141,8 +136,6 @@ class TDFeWebService {
  private:
   // A "não implementado" failure of a step the derived class must supply.
   void NaoImplementado(const std::string& Metodo);
-
-  ProcessTimeZone* FTimeZoneProcesso = nullptr;
 };
 
 }  // namespace luvaro

@@ -8,10 +8,12 @@ namespace luvaro {
 
 // The process-wide time-zone setting. Before a call writes its documents, the web-service call
 // makes it equal to the component's WebServices.TimeZoneConf (AplicarOpcoesGerador), so that
-// every writer of the process would see one offset. It is made once in main() before any
-// worker starts, destroyed after they have ended, and reaches the calls through
-// TDFeWebService::SetTimeZoneProcesso. `m_mutex` guards the setting: a worker may write it
-// while another thread reads it.
+// every writer of the process sees one offset. It is process-wide because the setting belongs
+// to the process, not to one component: the last call that prepared its writer decides.
+//
+// main() makes it before any thread starts and it goes after the last one has ended; it
+// reaches the components through TAmbienteTransmissao and TDFeComponente::SetTimeZoneProcesso.
+// `m_mutex` guards the setting: a worker may write it while another thread reads it.
 class ProcessTimeZone {
  public:
   ProcessTimeZone() = default;

@@ -17,6 +17,7 @@
 #include "dfe/config/dfe_componente.h"
 #include "dfe/dfe_exception.h"
 #include "dfe/ssl/dfe_ssl.h"
+#include "dfe/ws/process_time_zone.h"
 #include "integration/integrador_orvane.h"
 #include "tests/support/temp_dir.h"
 #include "tests/unit/app/recording_front.h"
@@ -149,6 +150,15 @@ TEST_F(TransmissorTest, ErpClientIsMadeFromTheRunsEndpoints) {
   EXPECT_EQ(integrador->UrlRetornaProtocoloXml(), enderecos.UrlRetornaProtocoloXml);
   EXPECT_EQ(integrador->EmpresaKey(), "K-1");
   EXPECT_EQ(integrador->TipoProjeto(), "esocial");
+}
+
+// The process-wide objects main() made reach the worker's component.
+TEST_F(TransmissorTest, ProcessTimeZoneReachesTheComponent) {
+  ProcessTimeZone fuso;
+  TAmbienteTransmissao ambiente = Falso();
+  ambiente.TimeZone = &fuso;
+  EXPECT_EQ(Criar(TTipoProcesso::procEnvioXML, ambiente)->componente().TimeZoneProcesso(), &fuso);
+  EXPECT_EQ(Criar(TTipoProcesso::procEnvioXML)->componente().TimeZoneProcesso(), nullptr);
 }
 
 // A failure while choosing the certificate (here: no token module at all) is reported like a

@@ -132,7 +132,7 @@ TEST_F(WebServiceTest, CopiesTheWritersOptionsAndTheTimeZone) {
   EXPECT_EQ(opcoes.QuebraLinha(), ";");
 
   ProcessTimeZone fuso;
-  m_ws.SetTimeZoneProcesso(&fuso);
+  m_comp.SetTimeZoneProcesso(&fuso);
   m_ws.AplicarOpcoesGerador(opcoes);
   EXPECT_EQ(fuso.Atual().ModoDeteccao(), TTimeZoneModoDeteccao::tzManual);
   EXPECT_EQ(fuso.Atual().TimeZoneStr(), "-02:00");

@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "dfe/ssl/dfe_ssl.h"
+#include "dfe/ws/process_time_zone.h"
 #include "esocial/esocial_exception.h"
 #include "tests/unit/esocial/retornos/retorno_teste.h"
 #include "tests/unit/esocial/ws/ws_teste.h"
@@ -91,6 +92,37 @@ TEST_F(TConsultaIdentEventosTest, RequestOfEachKindFromTheFields) {
     EXPECT_EQ(Consulta().metodoConsulta(), metodo);
     EXPECT_TRUE(m_envios.back().action.ends_with("ConsultarIdentificadoresEventos" + metodo));
   }
+}
+
+// The component's time zone becomes the process-wide setting when the call writes its request;
+// the request's date-times are written as the writer writes them, without an offset.
+TEST_F(TConsultaIdentEventosTest, ConfiguredTimeZoneReachesTheProcessSettingWhenWriting) {
+  ProcessTimeZone fuso;
+  m_comp->SetTimeZoneProcesso(&fuso);
+  TTimeZoneConf& conf = m_comp->Configuracoes().WebServices().TimeZoneConf();
+  const struct {
+    const char* nome;
+    TTimeZoneModoDeteccao modo;
+    const char* texto;
+  } casos[] = {
+      {"manual", TTimeZoneModoDeteccao::tzManual, "-02:00"},
+      {"manual, east", TTimeZoneModoDeteccao::tzManual, "+05:30"},
+      {"the service's", TTimeZoneModoDeteccao::tzDFe, ""},
+  };
+  for (const auto& caso : casos) {
+    SCOPED_TRACE(caso.nome);
+    conf.SetModoDeteccao(caso.modo);
+    conf.SetTimeZoneStr(caso.texto);
+    ASSERT_TRUE(Ws().ConsultaIdentificadoresEventosTrabalhador(
+        "12345678000195", "12345678909", Data(2024, 1, 1, 8), Data(2024, 2, 1, 18, 30)));
+    EXPECT_EQ(fuso.Atual().ModoDeteccao(), caso.modo);
+    EXPECT_EQ(fuso.Atual().TimeZoneStr(), caso.texto);
+    EXPECT_NE(Consulta().DadosMsg().find(
+                  "<dtIni>2024-01-01T08:00:00</dtIni><dtFim>2024-02-01T18:30:00</dtFim>"),
+              std::string::npos)
+        << Consulta().DadosMsg();
+  }
+  m_comp->SetTimeZoneProcesso(nullptr);
 }
 
 TEST_F(TConsultaIdentEventosTest, PreparedRequestNamesItsMethodAndStaysForLaterCalls) {
