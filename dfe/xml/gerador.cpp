@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <set>
 
 #include "dfe/dfe_exception.h"
 #include "dfe/gravar_arquivo.h"
@@ -82,6 +83,50 @@ std::string fillTemplate(const std::string& format, const std::string& tagNivel,
   return out;
 }
 
+// Ends the tag of a flat-text field that has not been written yet: "|" + tag + "¨".
+constexpr std::string_view kCampoEmEspera = "¨";
+
+// The record of a layout line (the text after its "<ID>" markers) and whether the line belongs
+// to the group ID.
+std::string_view RegistroDoLayout(std::string_view linha, std::string_view ID = {},
+                                  bool* doGrupo = nullptr) {
+  while (linha.starts_with('<')) {
+    const std::size_t fim = linha.find('>');
+    if (fim == std::string_view::npos) break;
+    if (doGrupo != nullptr && !ID.empty() && equalsNoCase(linha.substr(1, fim - 1), ID)) {
+      *doGrupo = true;
+    }
+    linha.remove_prefix(fim + 1);
+  }
+  return linha;
+}
+
+// A field's content as it goes into a record: "|" becomes "&pipe;" and a line break ";", so
+// that the content can neither add a field nor split the record.
+std::string ConteudoDoRegistro(const std::string& conteudo) {
+  const std::string semBarras = replaceAll(conteudo, "|", "&pipe;");
+  return replaceAll(replaceAll(replaceAll(semBarras, "\r\n", ";"), "\r", ";"), "\n", ";");
+}
+
+// Every "|" + tag + "¨" of `registro` (tag in any letter case) becomes "|" + conteudo.
+void PreencherCampos(std::string& registro, const std::string& tag, const std::string& conteudo) {
+  const std::string marca = upperAscii("|" + tag + std::string(kCampoEmEspera));
+  for (std::size_t pos = upperAscii(registro).find(marca); pos != std::string::npos;
+       pos = upperAscii(registro).find(marca, pos + 1)) {
+    registro.replace(pos, marca.size(), "|" + ConteudoDoRegistro(conteudo));
+  }
+}
+
+// Every field still waiting loses its tag and keeps its place: "|tag¨" becomes "|".
+void EsvaziarCampos(std::string& registro) {
+  for (std::size_t fim = registro.find(kCampoEmEspera); fim != std::string::npos;
+       fim = registro.find(kCampoEmEspera)) {
+    const std::size_t barra = registro.rfind('|', fim);
+    const std::size_t inicio = barra == std::string::npos ? 0 : barra + 1;
+    registro.erase(inicio, fim + kCampoEmEspera.size() - inicio);
+  }
+}
+
 }  // namespace
 
 std::string TGerador::Indentacao() const {
@@ -115,6 +160,7 @@ void TGerador::wGrupo(const std::string& TAG, const std::string& ID, bool Identa
     if (Identar && FOpcoes.FNivelIdentacao > 0) --FOpcoes.FNivelIdentacao;
   } else {
     FTagNivel += "<" + TAG + ">";
+    gtNivel(FIDNivel);
   }
   AdicionarConteudo("<" + TAG + ">");
   if (!fechando && Identar) ++FOpcoes.FNivelIdentacao;
@@ -237,10 +283,12 @@ void TGerador::wCampo(TTipoCampo Tipo, const std::string& IDIn, const std::strin
     AdicionarConteudo(FOpcoes.TagVaziaNoFormatoResumido()
                           ? "<" + TAG + atributo + "/>"
                           : "<" + TAG + atributo + "></" + TAG + ">");
+    gtCampo(TAG, "");
   } else if (ocorrencias == 1 || !vazio) {
     const std::string conteudo =
         ParseTextoXML ? LimparTextoXML(t, FOpcoes.RetirarAcentos(), FOpcoes.RetirarEspacos()) : t;
     AdicionarConteudo("<" + TAG + atributo + ">" + conteudo + "</" + TAG + ">");
+    gtCampo(TAG, conteudo);
   }
 }
 
@@ -324,8 +372,50 @@ void TGerador::wCampoNFSe(TTipoCampo Tipo, const std::string& ID, const std::str
          Atributo);
 }
 
-bool TGerador::SalvarArquivo(const std::filesystem::path& CaminhoArquivo) {
-  GravarArquivo(CaminhoArquivo, FArquivoFormatoXML + "\r\n");
+// --- flat-text layout
+
+void TGerador::gtNivel(const std::string& ID) {
+  if (FLayoutArquivoTXT.empty() || ID.empty()) return;
+  for (const std::string& linha : FLayoutArquivoTXT) {
+    bool doGrupo = false;
+    const std::string_view registro = RegistroDoLayout(linha, ID, &doGrupo);
+    if (!doGrupo) continue;
+    if (!FArquivoFormatoTXT.empty()) FArquivoFormatoTXT += "\r\n";
+    FArquivoFormatoTXT += registro;
+  }
+}
+
+void TGerador::gtCampo(const std::string& Tag, const std::string& Conteudo) {
+  if (FLayoutArquivoTXT.empty()) return;
+  const std::string marca = upperAscii("|" + trimText(Tag) + std::string(kCampoEmEspera));
+  const std::size_t pos = upperAscii(FArquivoFormatoTXT).rfind(marca);
+  if (pos == std::string::npos) return;
+  FArquivoFormatoTXT.replace(pos, marca.size(), "|" + ConteudoDoRegistro(Conteudo));
+}
+
+void TGerador::gtAjustarRegistros(const std::string& ID) {
+  if (FLayoutArquivoTXT.empty()) return;
+  std::set<std::string, std::less<>> intocados;  // records as the layout gives them
+  for (const std::string& linha : FLayoutArquivoTXT) {
+    const std::string_view registro = RegistroDoLayout(linha);
+    if (registro.find(kCampoEmEspera) != std::string_view::npos) intocados.emplace(registro);
+  }
+  std::string texto;
+  for (std::string registro : splitLines(FArquivoFormatoTXT)) {
+    if (!ID.empty()) PreencherCampos(registro, "Id", ID);
+    if (intocados.contains(registro)) continue;
+    EsvaziarCampos(registro);
+    if (!texto.empty()) texto += "\r\n";
+    texto += registro;
+  }
+  FArquivoFormatoTXT = std::move(texto);
+}
+
+bool TGerador::SalvarArquivo(const std::filesystem::path& CaminhoArquivo,
+                             TFormatoGravacao FormatoGravacao) {
+  GravarArquivo(CaminhoArquivo, (FormatoGravacao == TFormatoGravacao::fgTXT ? FArquivoFormatoTXT
+                                                                            : FArquivoFormatoXML) +
+                                    "\r\n");
   return true;
 }
 

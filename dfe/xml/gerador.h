@@ -31,6 +31,9 @@ enum class TTipoCampo : std::uint8_t {
   tcNumStr
 };
 
+// What SalvarArquivo writes: the XML document or the flat text.
+enum class TFormatoGravacao : std::uint8_t { fgXML, fgTXT };
+
 inline constexpr const char* kFormatoAlertaPadrao =
     "TAG:%TAGNIVEL% ID:%ID%/%TAG%(%DESCRICAO%) - %MSG%.";
 
@@ -75,12 +78,30 @@ class TGeradorOpcoes {
 
 // Streams an XML document element by element. Each field is formatted by its type and
 // checked against its size and occurrence; problems become alert lines, never failures.
-// (The flat-text layout that the original interface carried has no use in any document this
-// program writes and is not offered.)
+//
+// Flat-text layout. Besides the XML, the writer can fill a flat text of records whose fields
+// are separated by "|", from the same calls, when LayoutArquivoTXT holds a layout (no document
+// of this program has one; with an empty layout nothing of this happens). Each layout line is
+// one record: the identifiers of the groups it belongs to, each as "<" + ID + ">", then the
+// record's text, in which every field waits as "|" + its tag + "¨", for example
+//
+//   <B01>B|cUF¨|cNF¨|natOp¨|
+//
+// Opening a group with an ID (wGrupo) appends a copy of every record of that ID to
+// ArquivoFormatoTXT (gtNivel); writing a field (wCampo) puts its content, as it goes into the
+// element, in the place of "|" + tag + "¨" of the latest record still waiting for that tag
+// (gtCampo); gtAjustarRegistros finishes the text once the document is complete. Tags and
+// IDs match without regard to ASCII letter case.
 class TGerador {
  public:
   const std::string& ArquivoFormatoXML() const { return FArquivoFormatoXML; }
   void SetArquivoFormatoXML(const std::string& value) { FArquivoFormatoXML = value; }
+  // The flat text: its records separated by CR LF.
+  const std::string& ArquivoFormatoTXT() const { return FArquivoFormatoTXT; }
+  void SetArquivoFormatoTXT(const std::string& value) { FArquivoFormatoTXT = value; }
+  // The flat-text layout, one record per line (see above); empty by default.
+  const std::vector<std::string>& LayoutArquivoTXT() const { return FLayoutArquivoTXT; }
+  std::vector<std::string>& LayoutArquivoTXT() { return FLayoutArquivoTXT; }
   const std::vector<std::string>& ListaDeAlertas() const { return FListaDeAlertas; }
   std::vector<std::string>& ListaDeAlertas() { return FListaDeAlertas; }
   const std::string& IDNivel() const { return FIDNivel; }
@@ -108,9 +129,22 @@ class TGerador {
                   int ocorrencias, const Variant& valor, const std::string& Descricao = "",
                   bool ParseTextoXML = true, const std::string& Atributo = "");
 
-  // Writes the document followed by CR LF. Throws EDFeException when the file cannot be
-  // written.
-  bool SalvarArquivo(const std::filesystem::path& CaminhoArquivo);
+  // Flat-text layout (nothing while LayoutArquivoTXT is empty):
+  // appends a copy of each layout record that belongs to the group ID;
+  void gtNivel(const std::string& ID);
+  // fills the latest record still waiting for Tag with Conteudo ("|" in it becomes "&pipe;"
+  // and a line break ";", so that the content cannot split the record);
+  void gtCampo(const std::string& Tag, const std::string& Conteudo);
+  // finishes the text: puts ID, when given (the document's identifier, known only at the
+  // end), into the fields still waiting under the tag "Id", drops the records none of whose
+  // fields was written (the alternative records of a group, such as a CNPJ and a CPF form),
+  // and empties every other field never written, keeping its place between the separators.
+  void gtAjustarRegistros(const std::string& ID);
+
+  // Writes ArquivoFormatoXML (fgXML) or ArquivoFormatoTXT (fgTXT) followed by CR LF. Throws
+  // EDFeException when the file cannot be written.
+  bool SalvarArquivo(const std::filesystem::path& CaminhoArquivo,
+                     TFormatoGravacao FormatoGravacao = TFormatoGravacao::fgXML);
 
  private:
   void AdicionarConteudo(const std::string& texto);
@@ -119,6 +153,8 @@ class TGerador {
                   const char* TAG, std::size_t tamanho, const std::string& Descricao);
 
   std::string FArquivoFormatoXML;
+  std::string FArquivoFormatoTXT;
+  std::vector<std::string> FLayoutArquivoTXT;
   std::vector<std::string> FListaDeAlertas;
   std::string FTagNivel;
   std::string FIDNivel;

@@ -310,13 +310,97 @@ TEST(TGerador, DocumentosCNPJCPF) {
                      "CNPJ(CNPJ(MF)):Conteúdo inválido"}));
 }
 
+// A small document written by the same calls, with and without a flat-text layout.
+void EscreverDocumento(TGerador& g) {
+  using enum TTipoCampo;
+  g.wGrupo("infNFe Id=\"NFe35\"", "A01");
+  g.wCampo(tcStr, "A02", "versao", 1, 4, 1, "4.00");
+  g.wGrupo("ide", "B01");
+  g.wCampo(tcInt, "B02", "cUF", 2, 2, 1, 35);
+  g.wCampo(tcStr, "B04", "natOp", 1, 60, 1, "Venda | à vista\nloja");
+  g.wCampo(tcDat, "B09", "dEmi", 10, 10, 0, Variant::Date(0));  // optional and empty
+  g.wGrupo("/ide");
+  g.wGrupo("emit", "C01");
+  g.wCampoCNPJCPF("C02", "C02a", "11.222.333/0001-81");
+  g.wCampo(tcStr, "C03", "xNome", 1, 60, 1, "Ação & Cia");
+  g.wGrupo("/emit");
+  for (int item = 1; item <= 2; ++item) {
+    g.wGrupo("det nItem=\"" + std::to_string(item) + "\"", "H01");
+    g.wCampo(tcInt, "H02", "nItem", 1, 3, 1, item);
+    g.wCampo(tcStr, "I04", "xProd", 1, 120, 1, item == 1 ? "Caneta" : "Lápis");
+    g.wCampo(tcDe2, "I17", "vDesc", 1, 13, 0, 0.0);  // optional and empty
+    g.wGrupo("/det");
+  }
+  g.wGrupo("/infNFe");
+}
+
+TEST(TGerador, LayoutTXTFilledByTheSameCalls) {
+  TGerador semLayout;
+  EscreverDocumento(semLayout);
+  semLayout.gtAjustarRegistros("NFe35");
+  EXPECT_EQ(semLayout.ArquivoFormatoTXT(), "") << "no layout, no flat text";
+
+  TGerador g;
+  g.LayoutArquivoTXT() = {
+      "<A01>A|versao¨|Id¨|", "<B01>B|cUF¨|natOp¨|dEmi¨|", "<C01>C|xNome¨|",
+      "<C01>C02|CNPJ¨|",     "<c01>C02a|CPF¨|",           "<H01>H|nItem¨|xProd¨|vDesc¨|",
+      "<Z01>Z|infCpl¨|",  // a group never opened
+  };
+  EscreverDocumento(g);
+  EXPECT_EQ(g.ArquivoFormatoXML(), semLayout.ArquivoFormatoXML()) << "the XML is the same";
+  // Each group's records, in order; the fields filled as their elements were written.
+  EXPECT_EQ(g.ArquivoFormatoTXT(),
+            "A|4.00|Id¨|\r\n"
+            "B|35|Venda &pipe; a vista;loja|dEmi¨|\r\n"
+            "C|Acao &amp; Cia|\r\n"
+            "C02|11222333000181|\r\n"
+            "C02a|CPF¨|\r\n"
+            "H|1|Caneta|vDesc¨|\r\n"
+            "H|2|Lapis|vDesc¨|");
+
+  g.gtAjustarRegistros("NFe35");
+  EXPECT_EQ(g.ArquivoFormatoTXT(),
+            "A|4.00|NFe35|\r\n"
+            "B|35|Venda &pipe; a vista;loja||\r\n"
+            "C|Acao &amp; Cia|\r\n"
+            "C02|11222333000181|\r\n"
+            "H|1|Caneta||\r\n"
+            "H|2|Lapis||");
+}
+
+TEST(TGerador, LayoutTXTByHand) {
+  TGerador g;
+  g.gtNivel("X01");
+  g.gtCampo("a", "1");
+  EXPECT_EQ(g.ArquivoFormatoTXT(), "") << "no layout, nothing";
+
+  g.LayoutArquivoTXT() = {"<X01>X|a¨|b¨|", "<Y01><X01>Y|b¨|"};
+  g.gtNivel("x01");        // both records belong to X01
+  g.gtCampo("B", "dois");  // the latest record waiting for b
+  g.gtCampo("b", "um");
+  g.gtCampo("c", "nenhum");  // no record waits for c
+  EXPECT_EQ(g.ArquivoFormatoTXT(), "X|a¨|um|\r\nY|dois|");
+  g.gtNivel("Y01");
+  g.gtAjustarRegistros("");
+  EXPECT_EQ(g.ArquivoFormatoTXT(), "X||um|\r\nY|dois|") << "the untouched Y record goes";
+}
+
 TEST(TGerador, SalvarArquivo) {
   test::TempDir dir("luvaro-gerador");
   TGerador g;
+  g.LayoutArquivoTXT() = {"<A01>A|a¨|"};
+  g.wGrupo("g", "A01");
   g.wCampo(TTipoCampo::tcStr, "", "a", 0, 5, 1, "x");
+  g.wGrupo("/g");
   EXPECT_TRUE(g.SalvarArquivo(dir / "out.xml"));
-  EXPECT_EQ(test::ReadFile(dir / "out.xml"), "<a>x</a>\r\n");
+  EXPECT_EQ(test::ReadFile(dir / "out.xml"), "<g><a>x</a></g>\r\n");
+  EXPECT_TRUE(g.SalvarArquivo(dir / "out.xml", TFormatoGravacao::fgXML));
+  EXPECT_EQ(test::ReadFile(dir / "out.xml"), "<g><a>x</a></g>\r\n");
+  EXPECT_TRUE(g.SalvarArquivo(dir / "out.txt", TFormatoGravacao::fgTXT));
+  EXPECT_EQ(test::ReadFile(dir / "out.txt"), "A|x|\r\n");
   EXPECT_THROW(g.SalvarArquivo(dir / "missing" / "out.xml"), EDFeException);
+  EXPECT_THROW(g.SalvarArquivo(dir / "missing" / "out.txt", TFormatoGravacao::fgTXT),
+               EDFeException);
   // A file whose content cannot be written whole fails with its name (here when it is closed).
   std::filesystem::create_symlink("/dev/full", dir / "cheio.xml");
   try {
