@@ -4,7 +4,7 @@
 
 namespace luvaro {
 
-std::string OpenSslErrors() {
+std::string OpenSslErrors(std::vector<unsigned long>* codes) {
   std::string text;
   const char* file = nullptr;
   const char* func = nullptr;
@@ -12,6 +12,7 @@ std::string OpenSslErrors() {
   int line = 0;
   int flags = 0;
   while (unsigned long code = ERR_get_error_all(&file, &line, &func, &data, &flags)) {
+    if (codes != nullptr) codes->push_back(code);
     char buffer[256];
     ERR_error_string_n(code, buffer, sizeof buffer);
     if (!text.empty()) text += "; ";

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <vector>
 
 #include <openssl/err.h>
@@ -62,11 +63,21 @@ std::string DataCurta(double dataHora) {
   return text;
 }
 
-const EVP_MD* Algoritmo(TSSLDgst Digest, const std::string& classe, EvpMdPtr& fetched) {
+// A digest ready for use. MD4 is one of OpenSSL 3's legacy algorithms: it comes from a library
+// context of its own with the legacy provider loaded (and the default one, for the key
+// operations that go with it), so that the process's own context keeps only the default
+// algorithms. Members in dependency order: the context outlives its providers, they the digest.
+struct Algoritmo {
+  OsslLibCtxPtr contexto;  // null: the process's default context
+  OsslProviderPtr padrao;
+  OsslProviderPtr legado;
+  EvpMdPtr md;
+};
+
+Algoritmo ObterAlgoritmo(TSSLDgst Digest, const std::string& classe) {
   const char* nome = nullptr;
   switch (Digest) {
-    case TSSLDgst::dgstMD2:
-      nome = "MD2";
+    case TSSLDgst::dgstMD2:  // left out of OpenSSL 3 builds (enable-md2 is off by default)
       break;
     case TSSLDgst::dgstMD4:
       nome = "MD4";
@@ -88,13 +99,22 @@ const EVP_MD* Algoritmo(TSSLDgst Digest, const std::string& classe, EvpMdPtr& fe
       throw EDFeException(std::string("Digest ") + NomeDgst(Digest) + " não suportado em " +
                           classe);
   }
-  fetched.reset(EVP_MD_fetch(nullptr, nome, nullptr));
-  if (!fetched) {
+  Algoritmo algoritmo;
+  if (nome != nullptr) algoritmo.md.reset(EVP_MD_fetch(nullptr, nome, nullptr));
+  if (!algoritmo.md && Digest == TSSLDgst::dgstMD4) {
+    algoritmo.contexto.reset(OSSL_LIB_CTX_new());
+    if (algoritmo.contexto) {
+      algoritmo.padrao.reset(OSSL_PROVIDER_load(algoritmo.contexto.get(), "default"));
+      algoritmo.legado.reset(OSSL_PROVIDER_load(algoritmo.contexto.get(), "legacy"));
+    }
+    if (algoritmo.legado) algoritmo.md.reset(EVP_MD_fetch(algoritmo.contexto.get(), nome, nullptr));
+  }
+  if (!algoritmo.md) {
     ERR_clear_error();
     throw EDFeException(std::string("O Provedor de Criptografia não suporta o algoritmo: ") +
                         NomeDgst(Digest));
   }
-  return fetched.get();
+  return algoritmo;
 }
 
 // A failure inside hashing or signing: the step's text, then the library's code.
@@ -102,6 +122,43 @@ const EVP_MD* Algoritmo(TSSLDgst Digest, const std::string& classe, EvpMdPtr& fe
   const unsigned long code = ERR_peek_last_error();
   ERR_clear_error();
   throw EDFeException(texto + " , erro: $" + Hex8(code));
+}
+
+// A key or PIN failure of the token, with the PKCS#11 return value that caused it. Outside a
+// hash it is its plain text; CalcHash adds " , erro: $" and the value, as every failure
+// inside a hash carries its code.
+template <class Base>
+class FalhaToken final : public Base {
+ public:
+  FalhaToken(const std::string& texto, unsigned long rv) : Base(texto), m_rv(rv) {}
+  std::string ComCodigo() const { return std::string(this->what()) + " , erro: $" + Hex8(m_rv); }
+
+ private:
+  unsigned long m_rv;
+};
+using FalhaPin = FalhaToken<EDFeExceptionPIN>;
+using FalhaChave = FalhaToken<EDFeException>;
+
+// The digest of `data`.
+std::string Resumo(const EVP_MD* md, std::string_view data) {
+  unsigned char digest[EVP_MAX_MD_SIZE];
+  unsigned int length = 0;
+  ERR_clear_error();
+  if (EVP_Digest(data.data(), data.size(), digest, &length, md, nullptr) != 1)
+    FalhaHash("CryptHashData");
+  return std::string(reinterpret_cast<char*>(digest), length);
+}
+
+// An operation context of `key` in the digest's library context, with the digest as the one
+// the signature names.
+EvpPkeyCtxPtr ContextoDaChave(const Algoritmo& algoritmo, EVP_PKEY* key, bool assinar,
+                              const char* passo) {
+  ERR_clear_error();
+  EvpPkeyCtxPtr ctx(EVP_PKEY_CTX_new_from_pkey(algoritmo.contexto.get(), key, nullptr));
+  if (!ctx || (assinar ? EVP_PKEY_sign_init(ctx.get()) : EVP_PKEY_verify_init(ctx.get())) != 1 ||
+      EVP_PKEY_CTX_set_signature_md(ctx.get(), algoritmo.md.get()) != 1)
+    FalhaHash(passo);
+  return ctx;
 }
 
 }  // namespace
@@ -281,10 +338,13 @@ void TDFeWinCrypt::CarregarCertificado() {
     throw EDFeException("Certificado Digital não encontrado!");
 
   LerDadosCertificado(*FpDadosCertificado, FImpl->context->certificate.get());
-  TSSLTipoCertificado tipo = TSSLTipoCertificado::tpcA1;
-  if (FImpl->slot != nullptr)
-    tipo = Ambiente(FpDFeSSL)->SlotHardware(FImpl->slot) ? TSSLTipoCertificado::tpcA3
-                                                         : TSSLTipoCertificado::tpcA1;
+  TSSLTipoCertificado tipo = TSSLTipoCertificado::tpcA1;  // a PFX key lives in software
+  if (FImpl->slot != nullptr) {
+    const std::optional<bool> hardware = Ambiente(FpDFeSSL)->SlotHardware(FImpl->slot);
+    tipo = !hardware   ? TSSLTipoCertificado::tpcDesconhecido
+           : *hardware ? TSSLTipoCertificado::tpcA3
+                       : TSSLTipoCertificado::tpcA1;
+  }
   FpDadosCertificado->SetTipo(tipo);
   FpCertificadoLido = true;
 
@@ -321,7 +381,8 @@ void TDFeWinCrypt::DefinirPIN(bool reportarTudo) {
       if (front != nullptr)
         resposta = front->AskPin(
             {token->label != nullptr ? token->label : "", FpDadosCertificado->RazaoSocial()});
-      if (!resposta || resposta->empty()) throw EDFeExceptionPIN(MsgFalhaDefinirPin(kPinCancelado));
+      if (!resposta || resposta->empty())
+        throw FalhaPin(MsgFalhaDefinirPin(kPinCancelado), kPinCancelado);
       pin = std::move(*resposta);
     }
     rv = ambiente.Login(slot, &pin);
@@ -338,10 +399,10 @@ void TDFeWinCrypt::DefinirPIN(bool reportarTudo) {
       // The stored password goes (which unloads this certificate): it is never handed over
       // again by itself.
       FpDFeSSL.SetSenha("");
-      throw EDFeExceptionPIN(mensagem);
+      throw FalhaPin(mensagem, rv);
     }
     case PinOutcome::Other:
-      if (reportarTudo) throw EDFeExceptionPIN(MsgFalhaDefinirPin(rv));
+      if (reportarTudo) throw FalhaPin(MsgFalhaDefinirPin(rv), rv);
       return;
   }
 }
@@ -370,9 +431,16 @@ EVP_PKEY* TDFeWinCrypt::ChavePrivada() {
       return FImpl->context->privateKey.get();
     }
   }
-  const std::string detalhe = OpenSslErrors();
-  throw EDFeException("O recipiente da chave não pôde ser aberto" +
-                      (detalhe.empty() ? std::string() : " (" + detalhe + ")"));
+  // The return value of the token call that failed; none failed when the key is simply not
+  // there.
+  std::vector<unsigned long> codigos;
+  const std::string detalhe = OpenSslErrors(&codigos);
+  unsigned long rv = CKR_KEY_HANDLE_INVALID;
+  for (unsigned long code : codigos)
+    if (ERR_GET_LIB(code) == ERR_get_CKR_code()) rv = ERR_GET_REASON(code);
+  throw FalhaChave("O recipiente da chave não pôde ser aberto" +
+                       (detalhe.empty() ? std::string() : " (" + detalhe + ")"),
+                   rv);
 }
 
 void TDFeWinCrypt::DescarregarCertificado() {
@@ -416,32 +484,30 @@ std::string TDFeWinCrypt::GetCertPFXData() {
   throw EDFeExceptionNoPrivateKey("Certificado não permite Exportar Chave Privada.");
 }
 
+// Hashing then signing the digest (rather than one digest-and-sign call) lets a legacy
+// digest from its own library context work with any key: the key operation runs in that
+// context.
 std::string TDFeWinCrypt::CalcHash(std::string_view data, TSSLDgst Digest, bool Assina) {
-  EvpMdPtr fetched;
-  const EVP_MD* md = Algoritmo(Digest, ClassName(), fetched);
-  EvpMdCtxPtr ctx(EVP_MD_CTX_new());
-  if (!ctx) FalhaHash("CryptCreateHash");
+  const Algoritmo algoritmo = ObterAlgoritmo(Digest, ClassName());
+  const std::string digest = Resumo(algoritmo.md.get(), data);
+  if (!Assina) return digest;
 
-  if (!Assina) {
-    unsigned char digest[EVP_MAX_MD_SIZE];
-    unsigned int length = 0;
-    ERR_clear_error();
-    if (EVP_DigestInit_ex(ctx.get(), md, nullptr) != 1 ||
-        EVP_DigestUpdate(ctx.get(), data.data(), data.size()) != 1 ||
-        EVP_DigestFinal_ex(ctx.get(), digest, &length) != 1)
-      FalhaHash("CryptHashData");
-    return std::string(reinterpret_cast<char*>(digest), length);
+  EVP_PKEY* key = nullptr;
+  try {
+    key = ChavePrivada();
+  } catch (const FalhaPin& falha) {
+    throw EDFeExceptionPIN(falha.ComCodigo());
+  } catch (const FalhaChave& falha) {
+    throw EDFeException(falha.ComCodigo());
   }
-
-  EVP_PKEY* key = ChavePrivada();
-  ERR_clear_error();
+  const EvpPkeyCtxPtr ctx = ContextoDaChave(algoritmo, key, true, "CryptCreateHash");
+  const auto* tbs = reinterpret_cast<const unsigned char*>(digest.data());
   std::size_t length = 0;
-  if (EVP_DigestSignInit(ctx.get(), nullptr, md, nullptr, key) != 1) FalhaHash("CryptCreateHash");
-  if (EVP_DigestSignUpdate(ctx.get(), data.data(), data.size()) != 1) FalhaHash("CryptHashData");
-  if (EVP_DigestSignFinal(ctx.get(), nullptr, &length) != 1) FalhaHash("CryptSignHash");
+  if (EVP_PKEY_sign(ctx.get(), nullptr, &length, tbs, digest.size()) != 1)
+    FalhaHash("CryptSignHash");
   std::string signature(length, '\0');
-  if (EVP_DigestSignFinal(ctx.get(), reinterpret_cast<unsigned char*>(signature.data()), &length) !=
-      1)
+  if (EVP_PKEY_sign(ctx.get(), reinterpret_cast<unsigned char*>(signature.data()), &length, tbs,
+                    digest.size()) != 1)
     FalhaHash("CryptSignHash");
   signature.resize(length);
   return signature;  // big-endian, as OpenSSL gives it
@@ -449,23 +515,18 @@ std::string TDFeWinCrypt::CalcHash(std::string_view data, TSSLDgst Digest, bool 
 
 bool TDFeWinCrypt::ValidarHash(std::string_view data, TSSLDgst Digest, std::string_view Hash,
                                bool Assinado) {
-  EvpMdPtr fetched;
-  const EVP_MD* md = Algoritmo(Digest, ClassName(), fetched);
-  if (!Assinado) {
-    const std::string digest = CalcHash(data, Digest, false);
-    return Hash.find(digest) != std::string_view::npos;
-  }
+  const Algoritmo algoritmo = ObterAlgoritmo(Digest, ClassName());
+  const std::string digest = Resumo(algoritmo.md.get(), data);
+  if (!Assinado) return Hash.find(digest) != std::string_view::npos;
   if (!FImpl->context) CarregarCertificado();
   if (!FImpl->context) throw EDFeException("Certificado não pode ser carregado po MS CryptoAPI");
   EVP_PKEY* publicKey = X509_get0_pubkey(FImpl->context->certificate.get());
-  EvpMdCtxPtr ctx(EVP_MD_CTX_new());
-  ERR_clear_error();
-  if (!ctx || publicKey == nullptr ||
-      EVP_DigestVerifyInit(ctx.get(), nullptr, md, nullptr, publicKey) != 1)
-    FalhaHash("CryptImportPublicKeyInfo");
+  if (publicKey == nullptr) FalhaHash("CryptImportPublicKeyInfo");
+  const EvpPkeyCtxPtr ctx =
+      ContextoDaChave(algoritmo, publicKey, false, "CryptImportPublicKeyInfo");
   const int verified =
-      EVP_DigestVerify(ctx.get(), reinterpret_cast<const unsigned char*>(Hash.data()), Hash.size(),
-                       reinterpret_cast<const unsigned char*>(data.data()), data.size());
+      EVP_PKEY_verify(ctx.get(), reinterpret_cast<const unsigned char*>(Hash.data()), Hash.size(),
+                      reinterpret_cast<const unsigned char*>(digest.data()), digest.size());
   ERR_clear_error();  // a signature that does not match is an answer, not a failure
   return verified == 1;
 }

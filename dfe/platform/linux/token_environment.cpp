@@ -74,13 +74,13 @@ std::shared_ptr<Pkcs11Module> TokenEnvironment::Impl::Module() {
   return m_module;
 }
 
-bool TokenEnvironment::Impl::SlotHardware(PKCS11_SLOT* slot) {
+std::optional<bool> TokenEnvironment::Impl::SlotHardware(PKCS11_SLOT* slot) {
   if (slot->removable) return true;
   std::lock_guard lock(m_mutex);
-  if (m_module == nullptr || m_module->functions == nullptr) return false;
+  if (m_module == nullptr || m_module->functions == nullptr) return std::nullopt;
   CK_SLOT_INFO info{};
   if (m_module->functions->C_GetSlotInfo(PKCS11_get_slotid_from_slot(slot), &info) != CKR_OK)
-    return false;
+    return std::nullopt;
   return (info.flags & (CKF_HW_SLOT | CKF_REMOVABLE_DEVICE)) != 0;
 }
 

@@ -6,6 +6,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <string>
 
@@ -50,8 +51,9 @@ struct TokenEnvironment::Impl {
   // library's detail.
   std::shared_ptr<Pkcs11Module> Module();
 
-  // Whether the slot is hardware or removable (an A3 certificate).
-  bool SlotHardware(PKCS11_SLOT* slot);
+  // Whether the slot is hardware or removable (an A3 certificate); nothing when the module
+  // does not tell (its function list or the slot's information cannot be read).
+  std::optional<bool> SlotHardware(PKCS11_SLOT* slot);
 
   // The token's login state, asked from the token itself.
   bool LoggedIn(PKCS11_SLOT* slot);

@@ -86,6 +86,20 @@ TEST_F(CertStoreTest, LoadsBySerialAndReadsTheCertificateData) {
   }
 }
 
+// A token module that does not tell what its slot is: the key's type is unknown, and the
+// certificate is otherwise loaded as usual.
+TEST_F(CertStoreTest, UnreadableKeyTypeIsUnknown) {
+  UseFaultyModule("slotinfo");
+  Load("empresa");
+  EXPECT_TRUE(ssl->CertificadoLido());
+  EXPECT_EQ(ssl->CertNumeroSerie(), StoreSerial("empresa"));
+  EXPECT_EQ(ssl->CertTipo(), TSSLTipoCertificado::tpcDesconhecido);
+
+  UseFaultyModule("");  // the same module telling it: SoftHSM's slot is software
+  Load("empresa");
+  EXPECT_EQ(ssl->CertTipo(), TSSLTipoCertificado::tpcA1);
+}
+
 TEST_F(CertStoreTest, SerialWithSignByteFindsTheSameCertificate) {
   // "vencido" has a serial with its high bit set; some viewers show it with a "00" in front.
   ssl->SetNumeroSerie("00" + token().Certificate("vencido").serial);

@@ -47,7 +47,9 @@ TEST_F(HeadlessStoreTest, RejectedPinNeverReachesTheTokenTwice) {
                 ssl->CalcHash(std::string_view("x"), TSSLDgst::dgstSHA256,
                               TSSLHashOutput::outBinary, true);
               }),
-              "O cartão não pode ser acessado porque o PIN errado foi apresentado.");
+              "O cartão não pode ser acessado porque o PIN errado foi apresentado. , erro: "
+              "$000000A0");  // a failure while signing carries the token's CKR_PIN_INCORRECT
+    // Outside a hash (the TLS client key) the text stands alone.
     EXPECT_EQ(FailureOf([&] { ssl->CertContextWinApi(); }),
               "O cartão não pode ser acessado porque o PIN errado foi apresentado.");
   }

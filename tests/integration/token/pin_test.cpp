@@ -8,6 +8,8 @@ namespace {
 const std::string kPin(TestToken::kPin);
 const char* const kPinErrado =
     "O cartão não pode ser acessado porque o PIN errado foi apresentado.";
+// A failure while hashing or signing carries the token's return value: CKR_PIN_INCORRECT.
+const std::string kPinErradoAoAssinar = kPinErrado + std::string(" , erro: $000000A0");
 
 using PinTest = TokenTest;
 
@@ -40,6 +42,9 @@ TEST_F(PinTest, NoPinAnswerFailsWithoutTouchingTheToken) {
   Load("empresa");
   EXPECT_THROW(Sign(*ssl, "x"), EDFeExceptionPIN);
   EXPECT_EQ(Logins(), 0);
+  front.pins = {std::nullopt};
+  EXPECT_EQ(FailureOf([&] { Sign(*ssl, "x"); }),
+            "Falha ao Definir PIN do Certificado. Erro: 8010006E , erro: $8010006E");
 }
 
 TEST_F(PinTest, PromptedWrongPinIsNeverPresentedAgain) {
@@ -47,7 +52,7 @@ TEST_F(PinTest, PromptedWrongPinIsNeverPresentedAgain) {
   Load("empresa");
   for (int attempt = 0; attempt < 3; ++attempt) {
     SCOPED_TRACE(attempt);
-    EXPECT_EQ(FailureOf([&] { Sign(*ssl, "x"); }), kPinErrado);
+    EXPECT_EQ(FailureOf([&] { Sign(*ssl, "x"); }), kPinErradoAoAssinar);
   }
   EXPECT_EQ(Logins(), 1) << "the rejected PIN reached the token once";
   EXPECT_EQ(front.pinRequests.size(), 3u) << "the user is asked each time";

@@ -17,6 +17,7 @@ TEST_F(SignatureTest, TokenSignaturesVerifyWithOpenssl) {
       {TSSLDgst::dgstSHA1, "sha1"},
       {TSSLDgst::dgstSHA256, "sha256"},
       {TSSLDgst::dgstSHA512, "sha512"},
+      {TSSLDgst::dgstMD4, "md4 -provider legacy -provider default"},  // a legacy algorithm
   };
   ssl->SetSenha(std::string(TestToken::kPin));
   Load("empresa");
@@ -62,10 +63,34 @@ TEST_F(SignatureTest, PfxKeySignsToo) {
   ssl->SetArquivoPFX(token().PfxFile().string());
   ssl->SetSenha(std::string(TestToken::kPfxPassword));
   const std::string data = "dados";
-  const std::string signature =
-      ssl->CalcHash(std::string_view(data), TSSLDgst::dgstSHA256, TSSLHashOutput::outBinary, true);
-  EXPECT_TRUE(
-      OpensslVerifies(token().Certificate("a1").pem, "sha256", data, signature, m_dir.path()));
+  const struct {
+    TSSLDgst digest;
+    const char* opensslName;
+  } cases[] = {
+      {TSSLDgst::dgstSHA256, "sha256"},
+      {TSSLDgst::dgstMD4, "md4 -provider legacy -provider default"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.opensslName);
+    const std::string signature =
+        ssl->CalcHash(std::string_view(data), c.digest, TSSLHashOutput::outBinary, true);
+    EXPECT_TRUE(OpensslVerifies(token().Certificate("a1").pem, c.opensslName, data, signature,
+                                m_dir.path()));
+    EXPECT_TRUE(ssl->ValidarHash(std::string_view(data), c.digest, signature, true));
+  }
+}
+
+// A key the token cannot hand over: the key failure with the token's return value
+// (CKR_DEVICE_ERROR).
+TEST_F(SignatureTest, KeyFailureCarriesTheTokensReturnValue) {
+  UseFaultyModule("keys");
+  ssl->SetSenha(std::string(TestToken::kPin));
+  Load("empresa");
+  const std::string failure = FailureOf([&] {
+    ssl->CalcHash(std::string_view("abc"), TSSLDgst::dgstSHA256, TSSLHashOutput::outBinary, true);
+  });
+  EXPECT_TRUE(failure.starts_with("O recipiente da chave não pôde ser aberto")) << failure;
+  EXPECT_TRUE(failure.ends_with(" , erro: $00000030")) << failure;
 }
 
 // What the TLS transport does with the context: install certificate and token key.

@@ -42,6 +42,16 @@ void TokenTest::UseModule(const std::filesystem::path& module) {
   ssl->SetSSLCryptLib(TSSLCryptLib::cryWinCrypt);
 }
 
+void TokenTest::UseFaultyModule(const char* faults) {
+  setenv("LUVARO_TEST_P11_MODULE", TestToken::SoftHsmModule().c_str(), 1);
+  setenv("LUVARO_TEST_P11_FAULTS", faults, 1);
+  UseModule(LUVARO_PKCS11_FAULT_MODULE);
+}
+
+void TokenTest::TearDown() {
+  unsetenv("LUVARO_TEST_P11_FAULTS");
+}
+
 int TokenTest::Logins() const {
   const auto log = m_dir / "spy.log";
   if (!std::filesystem::exists(log)) return 0;

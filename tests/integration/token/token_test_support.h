@@ -46,6 +46,10 @@ class TokenTest : public ::testing::Test {
 
   // Uses `module` instead (the p11-kit proxy, or SoftHSM2 itself).
   void UseModule(const std::filesystem::path& module);
+  // Uses SoftHSM2 behind the test module that puts in `faults` ("slotinfo", "keys"; see
+  // tests/support/pkcs11_fault_module.cpp); TearDown takes them away.
+  void UseFaultyModule(const char* faults);
+  void TearDown() override;
   // How many C_Login calls reached the token since the environment was made.
   int Logins() const;
   // Loads the fixture certificate `name` from the token by its serial number.
