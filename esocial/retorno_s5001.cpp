@@ -1,5 +1,7 @@
 #include "esocial/retorno_s5001.h"
 
+#include "dfe/config/ini_values.h"
+
 namespace luvaro {
 
 void TEvtBasesTrab::LimparGrupos() {
@@ -50,6 +52,52 @@ void TEvtBasesTrab::LerGrupos() {
       });
     });
   });
+}
+
+void TEvtBasesTrab::SalvarGrupos(IniFile& ini) const {
+  IniSectionWriter(ini, "ideTrabalhador").Text("cpfTrab", FIdeTrabalhador.cpfTrab);
+  int p = 0;
+  for (const TProcJudTrab5001& proc : FIdeTrabalhador.procJudTrab) {
+    IniSectionWriter(ini, IniSectionName("procJudTrab", {{++p, 2}}))
+        .Text("nrProcJud", proc.nrProcJud)
+        .Integer("codSusp", proc.codSusp);
+  }
+  int c = 0;
+  for (const TInfoCpCalc& calc : FInfoCpCalc) {
+    IniSectionWriter(ini, IniSectionName("infoCpCalc", {{++c, 2}}))
+        .Integer("tpCR", calc.tpCR)
+        .Decimal("vrCpSeg", calc.vrCpSeg)
+        .Decimal("vrDescSeg", calc.vrDescSeg);
+  }
+  int e = 0;
+  for (const TIdeEstabLot5001& estab : FInfoCp.ideEstabLot) {
+    const IniIndex ie{++e, 3};
+    IniSectionWriter(ini, IniSectionName("ideEstabLot", {ie}))
+        .Text("tpInsc", CodigoDe(estab.tpInsc))
+        .Text("nrInsc", estab.nrInsc)
+        .Text("codLotacao", estab.codLotacao);
+    int g = 0;
+    for (const TInfoCategIncid& categ : estab.infoCategIncid) {
+      const IniIndex ig{++g, 2};
+      IniSectionWriter secao(ini, IniSectionName("infoCategIncid", {ie, ig}));
+      secao.Text("matricula", categ.matricula).Integer("codCateg", categ.codCateg);
+      if (categ.indSimples != 0) secao.Integer("indSimples", categ.indSimples);  // 0: absent
+      int b = 0;
+      for (const TInfoBaseCS& base : categ.infoBaseCS) {
+        IniSectionWriter(ini, IniSectionName("infoBaseCS", {ie, ig, {++b, 2}}))
+            .Integer("ind13", base.ind13)
+            .Integer("tpValor", base.tpValor)
+            .Decimal("valor", base.valor);
+      }
+      int t = 0;
+      for (const TCalcTerc& terc : categ.calcTerc) {
+        IniSectionWriter(ini, IniSectionName("calcTerc", {ie, ig, {++t, 2}}))
+            .Integer("tpCR", terc.tpCR)
+            .Decimal("vrCsSegTerc", terc.vrCsSegTerc)
+            .Decimal("vrDescTerc", terc.vrDescTerc);
+      }
+    }
+  }
 }
 
 }  // namespace luvaro

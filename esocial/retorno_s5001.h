@@ -68,6 +68,9 @@ class TEvtBasesTrab final : public TEventoTotalizador {
  protected:
   void LerGrupos() override;
   void LimparGrupos() override;
+  void SalvarGrupos(IniFile& ini) const override;
+  bool IdeEventoComRecibo() const override { return true; }
+  bool IdeEventoComApuracao() const override { return true; }
 
  private:
   TIdeTrabalhador5001 FIdeTrabalhador;

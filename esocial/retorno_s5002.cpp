@@ -1,5 +1,7 @@
 #include "esocial/retorno_s5002.h"
 
+#include "dfe/config/ini_values.h"
+
 namespace luvaro {
 
 void TEvtIrrfBenef::LimparGrupos() {
@@ -43,6 +45,48 @@ void TEvtIrrfBenef::LerGrupos() {
       end.codPostal = LerTexto(l, "codPostal");
     }
   });
+}
+
+void TEvtIrrfBenef::SalvarGrupos(IniFile& ini) const {
+  IniSectionWriter(ini, "ideTrabalhador").Text("cpfTrab", FIdeTrabalhador.cpfTrab);
+  if (FInfoDep.vrDedDep != 0)
+    IniSectionWriter(ini, "infoDep").Decimal("vrDedDep", FInfoDep.vrDedDep);
+  int i = 0;
+  for (const TInfoIrrf5002& info : FInfoIrrf) {
+    const IniIndex ii{++i, 2};
+    IniSectionWriter(ini, IniSectionName("infoIrrf", {ii}))
+        .Integer("codCateg", info.codCateg)
+        .Text("indResBr", CodigoDe(info.indResBr));
+    int b = 0;
+    for (const TBasesIrrf& base : info.basesIrrf) {
+      IniSectionWriter(ini, IniSectionName("basesIrrf", {ii, {++b, 2}}))
+          .Integer("tpValor", base.tpValor)
+          .Decimal("valor", base.valor);
+    }
+    int r = 0;
+    for (const TIrrf5002& irrf : info.irrf) {
+      IniSectionWriter(ini, IniSectionName("irrf", {ii, {++r, 2}}))
+          .Integer("tpCR", irrf.tpCR)
+          .Decimal("vrIrrfDesc", irrf.vrIrrfDesc);
+    }
+    const TIdePais& pais = info.idePgtoExt.idePais;
+    if (!pais.codPais.empty()) {
+      IniSectionWriter(ini, IniSectionName("idePais", {ii}))
+          .Text("codPais", pais.codPais)
+          .Integer("indNIF", pais.indNIF)
+          .Text("nifBenef", pais.nifBenef);
+    }
+    const TEndExt& end = info.idePgtoExt.endExt;
+    if (!end.dscLograd.empty()) {
+      IniSectionWriter(ini, IniSectionName("endExt", {ii}))
+          .Text("dscLograd", end.dscLograd)
+          .Text("nrLograd", end.nrLograd)
+          .Text("complem", end.complem)
+          .Text("bairro", end.bairro)
+          .Text("nmCid", end.nmCid)
+          .Text("codPostal", end.codPostal);
+    }
+  }
 }
 
 }  // namespace luvaro

@@ -66,6 +66,8 @@ class TEvtIrrfBenef final : public TEventoTotalizador {
  protected:
   void LerGrupos() override;
   void LimparGrupos() override;
+  void SalvarGrupos(IniFile& ini) const override;
+  bool IdeEventoComRecibo() const override { return true; }
 
  private:
   TIdeTrabalhador5002 FIdeTrabalhador;

@@ -1,5 +1,7 @@
 #include "esocial/retorno_s5003.h"
 
+#include "dfe/config/ini_values.h"
+
 namespace luvaro {
 
 void TEvtBasesFGTS::LimparGrupos() {
@@ -50,6 +52,53 @@ void TEvtBasesFGTS::LerGrupos() {
       dps.dpsFGTS = LerDecimal(l, "dpsFGTS");
     });
   });
+}
+
+void TEvtBasesFGTS::SalvarGrupos(IniFile& ini) const {
+  IniSectionWriter(ini, "ideTrabalhador")
+      .Text("cpfTrab", FIdeTrabalhador.cpfTrab)
+      .Text("nisTrab", FIdeTrabalhador.nisTrab);
+  IniSectionWriter(ini, "infoFGTS").Date("dtVenc", FInfoFGTS.dtVenc);
+  int e = 0;
+  for (const TIdeEstabLot5003& estab : FInfoFGTS.ideEstabLot) {
+    const IniIndex ie{++e, 3};
+    IniSectionWriter(ini, IniSectionName("ideEstabLot", {ie}))
+        .Text("tpInsc", CodigoDe(estab.tpInsc))
+        .Text("nrInsc", estab.nrInsc)
+        .Text("codLotacao", estab.codLotacao);
+    int t = 0;
+    for (const TInfoTrabFGTS& trab : estab.infoTrabFGTS) {
+      const IniIndex it{++t, 2};
+      IniSectionWriter(ini, IniSectionName("infoTrabFGTS", {ie, it}))
+          .Text("matricula", trab.matricula)
+          .Integer("codCateg", trab.codCateg)
+          .Date("dtAdm", trab.dtAdm)
+          .Date("dtDeslig", trab.dtDeslig)
+          .Date("dtInicio", trab.dtInicio)
+          .Text("mtvDeslig", trab.mtvDeslig)
+          .Date("dtTerm", trab.dtTerm)
+          .Text("mtvDesligTSV", trab.mtvDesligTSV);
+      int b = 0;
+      for (const TBasePerApur5003& base : trab.infoBaseFGTS.basePerApur) {
+        IniSectionWriter(ini, IniSectionName("basePerApur", {ie, it, {++b, 2}}))
+            .Integer("tpValor", base.tpValor)
+            .Decimal("remFGTS", base.remFGTS);
+      }
+    }
+  }
+  int t = 0;
+  for (const TInfoTrabDps& trab : FInfoFGTS.infoDpsFGTS.infoTrabDps) {
+    const IniIndex it{++t, 2};
+    IniSectionWriter(ini, IniSectionName("infoTrabDps", {it}))
+        .Text("matricula", trab.matricula)
+        .Integer("codCateg", trab.codCateg);
+    int d = 0;
+    for (const TDpsPerApur5003& dps : trab.dpsPerApur) {
+      IniSectionWriter(ini, IniSectionName("dpsPerApur", {it, {++d, 2}}))
+          .Integer("tpDps", dps.tpDps)
+          .Decimal("dpsFGTS", dps.dpsFGTS);
+    }
+  }
 }
 
 }  // namespace luvaro

@@ -73,6 +73,8 @@ class TEvtBasesFGTS final : public TEventoTotalizador {
  protected:
   void LerGrupos() override;
   void LimparGrupos() override;
+  void SalvarGrupos(IniFile& ini) const override;
+  bool IdeEventoComRecibo() const override { return true; }
 
  private:
   TIdeTrabalhador5003 FIdeTrabalhador;

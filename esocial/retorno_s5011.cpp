@@ -1,5 +1,7 @@
 #include "esocial/retorno_s5011.h"
 
+#include "dfe/config/ini_values.h"
+
 namespace luvaro {
 
 void TEvtCS::LerGrupos() {
@@ -116,6 +118,135 @@ void TEvtCS::LerIdeEstab(TIdeEstab5011& estab) {
     cr.vrCR = LerDecimal(l, "vrCR");
     cr.vrSuspCR = LerDecimal(l, "vrSuspCR");
   });
+}
+
+void TEvtCS::SalvarGrupos(IniFile& ini) const {
+  IniSectionWriter(ini, "infoCS")
+      .Text("nrRecArqBase", FInfoCS.nrRecArqBase)
+      .Integer("indExistInfo", FInfoCS.indExistInfo);
+  IniSectionWriter(ini, "infoCPSeg")
+      .Decimal("vrDescCP", FInfoCS.infoCPSeg.vrDescCP)
+      .Decimal("vrCpSeg", FInfoCS.infoCPSeg.vrCpSeg);
+  const TInfoContrib& contrib = FInfoCS.infoContrib;
+  IniSectionWriter(ini, "infoContrib").Text("classTrib", contrib.classTrib);
+  const TInfoPJ& pj = contrib.infoPJ;
+  const bool comAtConc = pj.infoAtConc.fatorMes != 0 || pj.infoAtConc.fator13 != 0;
+  if (comAtConc || pj.indCoop != 0 || pj.indConstr != 0 || pj.indSubstPatr != 0 ||
+      pj.percRedContrib != 0) {
+    IniSectionWriter(ini, "infoPJ")
+        .Integer("indCoop", pj.indCoop)
+        .Integer("indConstr", pj.indConstr)
+        .Integer("indSubstPatr", pj.indSubstPatr)
+        .Decimal("percRedContrib", pj.percRedContrib);
+  }
+  if (comAtConc) {
+    IniSectionWriter(ini, "infoAtConc")
+        .Decimal("fatorMes", pj.infoAtConc.fatorMes)
+        .Decimal("fator13", pj.infoAtConc.fator13);
+  }
+  int e = 0;
+  for (const TIdeEstab5011& estab : FInfoCS.ideEstab) SalvarIdeEstab(ini, estab, ++e);
+  int c = 0;
+  for (const TInfoCRContrib5011& cr : FInfoCS.infoCRContrib) {
+    IniSectionWriter(ini, IniSectionName("infoCRContrib", {{++c, 2}}))
+        .Integer("tpCR", cr.tpCR)
+        .Decimal("vrCR", cr.vrCR)
+        .Decimal("vrCRSusp", cr.vrCRSusp);
+  }
+}
+
+void TEvtCS::SalvarIdeEstab(IniFile& ini, const TIdeEstab5011& estab, int numero) const {
+  const IniIndex ie{numero, 3};
+  IniSectionWriter(ini, IniSectionName("ideEstab", {ie}))
+      .Text("tpInsc", CodigoDe(estab.tpInsc))
+      .Text("nrInsc", estab.nrInsc);
+  const TInfoEstab5011& info = estab.infoEstab;
+  if (info.cnaePrep != 0) {
+    IniSectionWriter(ini, IniSectionName("infoEstab", {ie}))
+        .Integer("cnaePrep", info.cnaePrep)
+        .Integer("aliqRat", info.aliqRat)
+        .Decimal("fap", info.fap)
+        .Decimal("aliqRatAjust", info.aliqRatAjust);
+  }
+  if (info.infoComplObra.indSubstPatrObra != 0) {
+    IniSectionWriter(ini, IniSectionName("infoComplObra", {ie}))
+        .Integer("indSubstPatrObra", info.infoComplObra.indSubstPatrObra);
+  }
+  int l = 0;
+  for (const TIdeLotacao5011& lot : estab.ideLotacao) {
+    const IniIndex il{++l, 3};
+    IniSectionWriter(ini, IniSectionName("ideLotacao", {ie, il}))
+        .Text("codLotacao", lot.codLotacao)
+        .Integer("fpas", lot.fpas)
+        .Text("codTercs", lot.codTercs)
+        .Text("codTercsSusp", lot.codTercsSusp);
+    int r = 0;
+    for (const TBasesRemun& bases : lot.basesRemun) {
+      const IniIndex ir{++r, 2};
+      IniSectionWriter(ini, IniSectionName("basesRemun", {ie, il, ir}))
+          .Integer("indIncid", bases.indIncid)
+          .Integer("codCateg", bases.codCateg);
+      const TBasesCp& cp = bases.basesCp;
+      IniSectionWriter(ini, IniSectionName("basesCp", {ie, il, ir}))
+          .Decimal("vrBcCp00", cp.vrBcCp00)
+          .Decimal("vrBcCp15", cp.vrBcCp15)
+          .Decimal("vrBcCp20", cp.vrBcCp20)
+          .Decimal("vrBcCp25", cp.vrBcCp25)
+          .Decimal("vrSuspBcCp00", cp.vrSuspBcCp00)
+          .Decimal("vrSuspBcCp15", cp.vrSuspBcCp15)
+          .Decimal("vrSuspBcCp20", cp.vrSuspBcCp20)
+          .Decimal("vrSuspBcCp25", cp.vrSuspBcCp25)
+          .Decimal("vrDescSest", cp.vrDescSest)
+          .Decimal("vrCalcSest", cp.vrCalcSest)
+          .Decimal("vrDescSenat", cp.vrDescSenat)
+          .Decimal("vrCalcSenat", cp.vrCalcSenat)
+          .Decimal("vrSalFam", cp.vrSalFam)
+          .Decimal("vrSalMat", cp.vrSalMat);
+    }
+    const TBasesAvNPort& av = lot.basesAvNPort;
+    if (av.vrBcCp00 != 0 || av.vrBcCp15 != 0 || av.vrBcCp20 != 0 || av.vrBcCp25 != 0 ||
+        av.vrBcCp13 != 0 || av.vrBcFgts != 0 || av.vrDescCP != 0) {
+      IniSectionWriter(ini, IniSectionName("basesAvNPort", {ie, il}))
+          .Decimal("vrBcCp00", av.vrBcCp00)
+          .Decimal("vrBcCp15", av.vrBcCp15)
+          .Decimal("vrBcCp20", av.vrBcCp20)
+          .Decimal("vrBcCp25", av.vrBcCp25)
+          .Decimal("vrBcCp13", av.vrBcCp13)
+          .Decimal("vrBcFgts", av.vrBcFgts)
+          .Decimal("vrDescCP", av.vrDescCP);
+    }
+  }
+  int a = 0;
+  for (const TBasesAquis& aq : estab.basesAquis) {
+    IniSectionWriter(ini, IniSectionName("basesAquis", {ie, {++a, 2}}))
+        .Integer("indAquis", aq.indAquis)
+        .Decimal("vlrAquis", aq.vlrAquis)
+        .Decimal("vrCPDescPR", aq.vrCPDescPR)
+        .Decimal("vrCPNRet", aq.vrCPNRet)
+        .Decimal("vrRatNRet", aq.vrRatNRet)
+        .Decimal("vrSenarNRet", aq.vrSenarNRet)
+        .Decimal("vrCPCalcPR", aq.vrCPCalcPR)
+        .Decimal("vrRatDescPR", aq.vrRatDescPR)
+        .Decimal("vrRatCalcPR", aq.vrRatCalcPR)
+        .Decimal("vrSenarDesc", aq.vrSenarDesc)
+        .Decimal("vrSenarCalc", aq.vrSenarCalc);
+  }
+  int m = 0;
+  for (const TBasesComerc& com : estab.basesComerc) {
+    IniSectionWriter(ini, IniSectionName("basesComerc", {ie, {++m, 2}}))
+        .Integer("indComerc", com.indComerc)
+        .Decimal("vrBcComPR", com.vrBcComPR)
+        .Decimal("vrCPSusp", com.vrCPSusp)
+        .Decimal("vrRatSusp", com.vrRatSusp)
+        .Decimal("vrSenarSusp", com.vrSenarSusp);
+  }
+  int c = 0;
+  for (const TInfoCREstab& cr : estab.infoCREstab) {
+    IniSectionWriter(ini, IniSectionName("infoCREstab", {ie, {++c, 2}}))
+        .Integer("tpCR", cr.tpCR)
+        .Decimal("vrCR", cr.vrCR)
+        .Decimal("vrSuspCR", cr.vrSuspCR);
+  }
 }
 
 }  // namespace luvaro

@@ -148,9 +148,12 @@ class TEvtCS final : public TEventoTotalizador {
  protected:
   void LerGrupos() override;
   void LimparGrupos() override { FInfoCS = {}; }
+  void SalvarGrupos(IniFile& ini) const override;
+  bool IdeEventoComApuracao() const override { return true; }
 
  private:
   void LerIdeEstab(TIdeEstab5011& estab);
+  void SalvarIdeEstab(IniFile& ini, const TIdeEstab5011& estab, int numero) const;
 
   TInfoCS FInfoCS;
 };

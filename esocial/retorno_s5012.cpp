@@ -1,5 +1,7 @@
 #include "esocial/retorno_s5012.h"
 
+#include "dfe/config/ini_values.h"
+
 namespace luvaro {
 
 void TEvtIrrf::LerGrupos() {
@@ -13,6 +15,18 @@ void TEvtIrrf::LerGrupos() {
     cr.tpCR = LerInteiro(l, "tpCR");
     cr.vrCR = LerDecimal(l, "vrCR");
   });
+}
+
+void TEvtIrrf::SalvarGrupos(IniFile& ini) const {
+  IniSectionWriter(ini, "infoIRRF")
+      .Text("nrRecArqBase", FInfoIRRF.nrRecArqBase)
+      .Integer("indExistInfo", FInfoIRRF.indExistInfo);
+  int c = 0;
+  for (const TInfoCRContrib5012& cr : FInfoIRRF.infoCRContrib) {
+    IniSectionWriter(ini, IniSectionName("infoCRContrib", {{++c, 2}}))
+        .Integer("tpCR", cr.tpCR)
+        .Decimal("vrCR", cr.vrCR);
+  }
 }
 
 }  // namespace luvaro

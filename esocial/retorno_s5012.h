@@ -28,6 +28,7 @@ class TEvtIrrf final : public TEventoTotalizador {
  protected:
   void LerGrupos() override;
   void LimparGrupos() override { FInfoIRRF = {}; }
+  void SalvarGrupos(IniFile& ini) const override;
 
  private:
   TInfoIRRF5012 FInfoIRRF;

@@ -1,5 +1,7 @@
 #include "esocial/retorno_s5013.h"
 
+#include "dfe/config/ini_values.h"
+
 namespace luvaro {
 
 void TEvtFGTS::LerGrupos() {
@@ -21,6 +23,24 @@ void TEvtFGTS::LerGrupos() {
       dps.tpDps = LerInteiro(l, "tpDps");
       dps.vrFGTS = LerDecimal(l, "vrFGTS");
     });
+  }
+}
+
+void TEvtFGTS::SalvarGrupos(IniFile& ini) const {
+  IniSectionWriter(ini, "infoFGTS")
+      .Text("nrRecArqBase", FInfoFGTS.nrRecArqBase)
+      .Integer("indExistInfo", FInfoFGTS.indExistInfo);
+  int b = 0;
+  for (const TBasePerApur5013& base : FInfoFGTS.infoBaseFGTS.basePerApur) {
+    IniSectionWriter(ini, IniSectionName("basePerApur", {{++b, 2}}))
+        .Integer("tpValor", base.tpValor)
+        .Decimal("baseFGTS", base.baseFGTS);
+  }
+  int d = 0;
+  for (const TDpsPerApur5013& dps : FInfoFGTS.infoDpsFGTS.dpsPerApur) {
+    IniSectionWriter(ini, IniSectionName("dpsPerApur", {{++d, 2}}))
+        .Integer("tpDps", dps.tpDps)
+        .Decimal("vrFGTS", dps.vrFGTS);
   }
 }
 

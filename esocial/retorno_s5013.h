@@ -42,6 +42,7 @@ class TEvtFGTS final : public TEventoTotalizador {
  protected:
   void LerGrupos() override;
   void LimparGrupos() override { FInfoFGTS = {}; }
+  void SalvarGrupos(IniFile& ini) const override;
 
  private:
   TInfoFGTS5013 FInfoFGTS;

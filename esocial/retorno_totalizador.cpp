@@ -1,5 +1,7 @@
 #include "esocial/retorno_totalizador.h"
 
+#include "dfe/config/ini_values.h"
+
 #include "esocial/retorno_s5001.h"
 #include "esocial/retorno_s5002.h"
 #include "esocial/retorno_s5003.h"
@@ -26,6 +28,20 @@ bool TEventoTotalizador::LerXML() {
   if (LerGrupo(FLeitor, 2, "ideEmpregador")) LerInscricao(FLeitor, FIdeEmpregador);
   LerGrupos();
   return true;
+}
+
+std::string TEventoTotalizador::SalvarINI() const {
+  IniFile ini;
+  IniSectionWriter(ini, ElementoRaiz()).Text("Id", FId);
+  IniSectionWriter ideEvento(ini, "ideEvento");
+  if (IdeEventoComRecibo()) ideEvento.Text("nrRecArqBase", FIdeEvento.nrRecArqBase);
+  if (IdeEventoComApuracao()) ideEvento.Text("indApuracao", CodigoDe(FIdeEvento.IndApuracao));
+  ideEvento.Text("perApur", FIdeEvento.perApur);
+  IniSectionWriter(ini, "ideEmpregador")
+      .Text("tpInsc", CodigoDe(FIdeEmpregador.TpInsc()))
+      .Text("nrInsc", FIdeEmpregador.NrInsc());
+  SalvarGrupos(ini);
+  return ini.Text();
 }
 
 std::shared_ptr<IEventoeSocial> CriarEventoTotalizador(const std::string& tipo) {

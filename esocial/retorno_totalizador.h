@@ -10,6 +10,8 @@
 
 namespace luvaro {
 
+class IniFile;
+
 // indApuracao: monthly or yearly (13th salary) assessment.
 enum class tpIndApuracao : std::uint8_t { iapuMensal, iapuAnual };
 template <>
@@ -47,12 +49,24 @@ class TEventoTotalizador {
   // Fills the objects from XML: false when the root element is missing. Raises when a date
   // cannot be read.
   bool LerXML();
+  // The content as INI text, in the form the event models read: one section per group, named
+  // after its element, with the fields as keys (codes as the layout writes them, amounts with
+  // the decimal comma, dates as dd/mm/yyyy); a group inside repeated items carries their
+  // numbers, and a repeated group its own number after them, each counted from 1 with the
+  // digits its list needs (two up to 99 items, else three). Optional groups are written when
+  // they hold something. The program does not call it.
+  std::string SalvarINI() const;
 
  protected:
   // The groups after ideEmpregador; level 1 holds the root element.
   virtual void LerGrupos() = 0;
   // Empties the groups of the derived class before a new reading.
   virtual void LimparGrupos() = 0;
+  // The sections of the groups after ideEmpregador.
+  virtual void SalvarGrupos(IniFile& ini) const = 0;
+  // The fields of the kind's ideEvento besides perApur: nrRecArqBase, indApuracao.
+  virtual bool IdeEventoComRecibo() const { return false; }
+  virtual bool IdeEventoComApuracao() const { return false; }
 
   TLeitor FLeitor;
 
