@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "dfe/config/ini.h"
 #include "dfe/xml/data_hora.h"
 #include "dfe/xml/leitor.h"
 #include "reinf/reinf_conversao.h"
@@ -168,4 +169,25 @@ void ParaCada(TLeitor& leitor, int nivel, const char* tag, F&& ler) {
 }
 
 }  // namespace leitura
+
+// Writers of the shared blocks into the INI text of a totalizer (SalvarINI): one section per
+// element, named as in the reply; repeated blocks numbered from 0 ("regOcorrs" with three
+// digits, "infoCRTom" with one, after the number of its RTom when RTom is a list).
+namespace escrita {
+
+void SalvarIdeContri(IniFile& ini, const TInscricao& origem);
+// ideStatus and each of its regOcorrs.
+void SalvarIdeStatus(IniFile& ini, const TideStatus& origem);
+void SalvarInfoRecEv(IniFile& ini, const TInfoRecEv& origem);
+// An RTom and its infoCRTom; `numero` is its place in a list of RTom (3 digits), or negative
+// for the single RTom of an R-5001.
+void SalvarRTom(IniFile& ini, const TRTom& origem, int numero);
+void SalvarRPrest(IniFile& ini, const TRPrest& origem, const std::string& secao);
+void SalvarRRecEspetDesp(IniFile& ini, const TRRecEspetDesp& origem);
+// The three lists both totalizers carry: RRecRepAD000..., RComl0..., RCPRB0....
+void SalvarListas(IniFile& ini, const std::vector<TRRecRepADCollectionItem>& RRecRepAD,
+                  const std::vector<TRComlCollectionItem>& RComl,
+                  const std::vector<TRCPRBCollectionItem>& RCPRB);
+
+}  // namespace escrita
 }  // namespace luvaro::reinf

@@ -2,6 +2,8 @@
 
 #include <exception>
 
+#include "dfe/config/ini_values.h"
+
 namespace luvaro::reinf {
 
 using namespace leitura;
@@ -55,6 +57,43 @@ void TRetConsulta::LerRecibos() {
     item.situacaoEvento = Texto(l, "situacaoEvento");
     item.aplicacaoRecepcao = Texto(l, "aplicacaoRecepcao");
   });
+}
+
+std::string TRetConsulta::SalvarINI() const {
+  using namespace escrita;
+  const TEvtTotalContrib& total = evtTotalContrib;
+  const bool comTotalizador = !total.Id.empty();
+  IniFile ini;
+  if (comTotalizador) {
+    IniSectionWriter(ini, "evtTotalContrib").Text("Id", total.Id);
+    IniSectionWriter(ini, "ideEvento").Text("perApur", total.IdeEvento.perApur);
+    SalvarIdeContri(ini, total.IdeContri);
+  }
+  SalvarIdeStatus(ini, total.IdeStatus);
+  if (comTotalizador) {
+    SalvarInfoRecEv(ini, total.InfoRecEv);
+    const TInfoTotalContrib& info = total.InfoTotalContrib;
+    IniSectionWriter(ini, "infoTotalContrib")
+        .Text("nrRecArqBase", info.nrRecArqBase)
+        .Text("indExistInfo", indExistInfoToStr(info.indExistInfo));
+    int n = 0;
+    for (const TRTom& item : info.RTom) SalvarRTom(ini, item, n++);
+    n = 0;
+    for (const TRPrest& item : info.RPrest)
+      SalvarRPrest(ini, item, IniSectionName("RPrest", {{n++, 3}}));
+    SalvarListas(ini, info.RRecRepAD, info.RComl, info.RCPRB);
+  }
+  int n = 0;
+  for (const TRetornoEventosCollectionItem& item : total.RetornoEventos) {
+    IniSectionWriter(ini, IniSectionName("evento", {{n++, 3}}))
+        .Text("Id", item.Id)
+        .Text("iniValid", item.iniValid)
+        .Text("dtHoraRecebimento", item.dtHoraRecebimento)
+        .Text("nrRecibo", item.nrRecibo)
+        .Text("situacaoEvento", item.situacaoEvento)
+        .Text("aplicacaoRecepcao", item.aplicacaoRecepcao);
+  }
+  return ini.Text();
 }
 
 }  // namespace luvaro::reinf

@@ -49,6 +49,12 @@ class TRetConsulta {
   // Reads an R-5011 (consolidated query) or a Reinf receipt answer into the fields; false when
   // reading stopped on a failure part-way (the fields read so far stay). Never raises.
   bool LerXml();
+  // The R-5011 as INI text: [evtTotalContrib] with its Id, then one section per element as
+  // the reply names it (ideEvento, ideContri, ideStatus, regOcorrs000..., infoRecEv,
+  // infoTotalContrib, RTom000... with infoCRTom0000..., RPrest000..., RRecRepAD000...,
+  // RComl0..., RCPRB0...). The answer of a receipt query (no R-5011) gives its ideStatus with
+  // the regOcorrs and each evento000... of retornoEventos. The program does not call it.
+  std::string SalvarINI() const;
 
   TEvtTotalContrib evtTotalContrib;
   std::string XML;  // the whole text given to the reader

@@ -2,6 +2,8 @@
 
 #include <exception>
 
+#include "dfe/config/ini_values.h"
+
 namespace luvaro::reinf {
 
 using namespace leitura;
@@ -67,6 +69,27 @@ void TRetEnvioLote::LerEvento(TeventoCollectionItem& item) {
   ParaCada(l, 6, "RComl", [&] { LerRComl(l, info.RComl.emplace_back()); });
   ParaCada(l, 6, "RCPRB", [&] { LerRCPRB(l, info.RCPRB.emplace_back()); });
   if (!l.rExtrai(6, "RRecEspetDesp").empty()) LerRRecEspetDesp(l, info.RRecEspetDesp);
+}
+
+std::string TRetEnvioLote::SalvarINI(std::size_t nCont) const {
+  if (nCont >= evento.size()) return {};
+  using namespace escrita;
+  const TEvtTotal& total = evento[nCont].evtTotal;
+  IniFile ini;
+  IniSectionWriter(ini, "evtTotal").Text("Id", total.Id);
+  IniSectionWriter(ini, "ideEvento").Text("perApur", total.IdeEvento.perApur);
+  SalvarIdeContri(ini, total.IdeContrib);
+  SalvarIdeStatus(ini, total.IdeStatus);
+  SalvarInfoRecEv(ini, total.InfoRecEv);
+  const TinfoTotal& info = total.InfoTotal;
+  IniSectionWriter(ini, "infoTotal").Text("nrRecArqBase", info.nrRecArqBase);
+  if (!info.RTom.cnpjPrestador.empty()) SalvarRTom(ini, info.RTom, -1);
+  if (!info.RPrest.nrInscTomador.empty()) SalvarRPrest(ini, info.RPrest, "RPrest");
+  SalvarListas(ini, info.RRecRepAD, info.RComl, info.RCPRB);
+  const TRRecEspetDesp& espet = info.RRecEspetDesp;
+  if (!espet.CRRecEspetDesp.empty() || espet.vlrReceitaTotal != 0 || espet.vlrCPApurTotal != 0)
+    SalvarRRecEspetDesp(ini, espet);
+  return ini.Text();
 }
 
 }  // namespace luvaro::reinf

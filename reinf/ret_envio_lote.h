@@ -47,6 +47,12 @@ class TRetEnvioLote {
   // Reads the reply into the fields; false when reading stopped on a failure part-way (the
   // fields read so far stay). Never raises.
   bool LerXml();
+  // The R-5001 of evento[nCont] as INI text: [evtTotal] with its Id, then one section per
+  // element as the reply names it (ideEvento, ideContri, ideStatus, regOcorrs000...,
+  // infoRecEv, infoTotal, RTom with infoCRTom0..., RPrest, RRecRepAD000..., RComl0...,
+  // RCPRB0..., RRecEspetDesp; the single blocks only when they hold something). Empty for an
+  // index outside the list. The program does not call it.
+  std::string SalvarINI(std::size_t nCont) const;
 
   std::string Id;
   TIdeTransmissor IdeTransmissor;

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "dfe/config/ini.h"
+#include "dfe/xml/texto.h"
 #include "reinf/ret_consulta.h"
 #include "reinf/ret_envio_lote.h"
 #include "tests/unit/reinf/reinf_teste.h"
@@ -231,6 +233,40 @@ TEST(TRetConsulta, RespostasSemTotalizadorNemRecibos) {
     EXPECT_EQ(ret.XML, c.texto);
     EXPECT_TRUE(ret.evtTotalContrib.RetornoEventos.empty());
     EXPECT_TRUE(ret.evtTotalContrib.InfoTotalContrib.RTom.empty());
+  }
+}
+
+// SalvarINI of the replies: each recorded reply is read, its totalizer saved as INI and compared
+// with the INI written by hand (retornos/ini).
+TEST(SalvarINI, TotalizadoresContraOsIniEscritosAMao) {
+  const auto comLF = [](const std::string& texto) { return replaceAll(texto, "\r\n", "\n"); };
+
+  TRetEnvioLote lote;
+  lote.Leitor().SetArquivo(Retorno("lote-tres-eventos.xml"));
+  ASSERT_TRUE(lote.LerXml());
+  const char* porEvento[] = {"ini/lote-tres-eventos-0.ini", "ini/lote-tres-eventos-1.ini",
+                             "ini/lote-tres-eventos-2.ini"};
+  for (std::size_t i = 0; i < std::size(porEvento); ++i) {
+    SCOPED_TRACE(porEvento[i]);
+    EXPECT_EQ(comLF(lote.SalvarINI(i)), Retorno(porEvento[i]));
+  }
+  EXPECT_EQ(lote.SalvarINI(3), "") << "no fourth event";
+
+  const struct {
+    const char* resposta;
+    const char* ini;
+  } consultas[] = {
+      {"consulta-r5011.xml", "ini/consulta-r5011.ini"},
+      {"consulta-recibos.xml", "ini/consulta-recibos.ini"},
+  };
+  for (const auto& caso : consultas) {
+    SCOPED_TRACE(caso.resposta);
+    TRetConsulta consulta;
+    consulta.Leitor().SetArquivo(Retorno(caso.resposta));
+    ASSERT_TRUE(consulta.LerXml());
+    const std::string ini = consulta.SalvarINI();
+    EXPECT_EQ(comLF(ini), Retorno(caso.ini));
+    EXPECT_EQ(IniFile(ini).Text(), ini) << "CR LF lines an INI reader takes back as they are";
   }
 }
 
