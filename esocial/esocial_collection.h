@@ -39,6 +39,8 @@ class TeSocialColecaoEventos : public TeSocialCollection {
   virtual TeSocialEvento& Evento(int Index) = 0;
   // Appends a new item and returns its event.
   virtual TeSocialEvento& NovoEvento() = 0;
+  // Removes the last item with its event (nothing when the collection is empty).
+  virtual void ExcluirUltimo() = 0;
 };
 
 // One item of a type's collection: its type and the event object. Each type's item class
@@ -84,6 +86,9 @@ class TColecaoEventos final : public TeSocialColecaoEventos {
   void Clear() override { FItems.clear(); }
   TeSocialEvento& Evento(int Index) override { return Items(Index).Evento(); }
   TeSocialEvento& NovoEvento() override { return Add().Evento(); }
+  void ExcluirUltimo() override {
+    if (!FItems.empty()) FItems.pop_back();
+  }
 
  private:
   std::vector<std::unique_ptr<TItem>> FItems;

@@ -1,6 +1,7 @@
 #include "esocial/esocial_evento.h"
 
 #include <filesystem>
+#include <system_error>
 #include <random>
 
 #include "dfe/gravar_arquivo.h"
@@ -101,18 +102,22 @@ void TeSocialEvento::Validar(TeSocialSchema Schema) {
 
   std::string mensagem;
   bool valido = false;
+  bool ausente = false;
   try {
     valido = FPeSocial->SSL().Validar(FXMLAssinado, arquivo, mensagem);
   } catch (const EDFeException& e) {
-    // A missing schema file is a failed check like any other.
+    // A missing schema file is a failed check like any other; the failure says which it was.
     mensagem = e.what();
+    std::error_code erro;
+    ausente = !std::filesystem::exists(arquivo, erro);
   }
   if (valido) return;
 
   FErroValidacao = "Falha na validação dos dados do evento: " + nome + "\r\n" + FAlertas;
   FErroValidacaoCompleto = FErroValidacao + "\r\n" + mensagem;
-  throw EeSocialException(configuracoes.Geral().ExibirErroSchema() ? FErroValidacaoCompleto
-                                                                   : FErroValidacao);
+  throw EeSocialValidacao(
+      configuracoes.Geral().ExibirErroSchema() ? FErroValidacaoCompleto : FErroValidacao,
+      FErroValidacaoCompleto, ausente);
 }
 
 std::string TeSocialEvento::GerarChaveEsocial(DateTime emissao, const std::string& CNPJF,

@@ -5,20 +5,13 @@
 #include "dfe/dfe_exception.h"
 #include "dfe/xml/leitor.h"
 #include "dfe/xml/texto.h"
+#include "dfe/xml/texto_xml.h"
 #include "esocial/esocial_componente.h"
 
 namespace luvaro {
 
 std::vector<std::string> DividirEventos(const std::string& texto) {
-  constexpr std::string_view kFimDocumento = "</eSocial>";
-  std::vector<std::string> pecas;
-  std::string resto = texto;
-  for (std::size_t fim = resto.find(kFimDocumento); fim != std::string::npos;
-       fim = resto.find(kFimDocumento)) {
-    pecas.push_back(resto.substr(0, fim + kFimDocumento.size()));
-    resto = trimText(std::string_view(resto).substr(fim + kFimDocumento.size()));
-  }
-  return pecas;
+  return DividirDocumentos(texto, kFimEventoeSocial);
 }
 
 TEventos::TEventos(TeSocialComponente& AOwner)

@@ -4,6 +4,7 @@
 #include <istream>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "esocial/esocial_conversao.h"
@@ -29,6 +30,8 @@ using TGeradosCollection = std::vector<TGeradosCollectionItem>;
 // and including the first "</eSocial>" (letter case counts); the rest, trimmed of white space
 // at both ends, is searched next. Text after the last "</eSocial>" is dropped.
 std::vector<std::string> DividirEventos(const std::string& texto);
+// The closing tag that ends every eSocial event document.
+inline constexpr std::string_view kFimEventoeSocial = "</eSocial>";
 
 // The events of the next lot, sorted by type into four groups. Loading a document recognises
 // its type, creates an event of that type in its group and assigns the document (which signs

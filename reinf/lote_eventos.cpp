@@ -3,6 +3,7 @@
 #include "dfe/dfe_exception.h"
 #include "dfe/ssl/dfe_ssl.h"
 #include "dfe/xml/texto.h"
+#include "dfe/xml/texto_xml.h"
 #include "reinf/reinf_componente.h"
 #include "reinf/reinf_eventos.h"
 #include "reinf/reinf_exception.h"
@@ -11,7 +12,6 @@
 namespace luvaro::reinf {
 namespace {
 
-constexpr std::string_view kFimReinf = "</Reinf>";
 constexpr std::string_view kDeclaracaoUTF8 = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>";
 
 // The document without the first exact UTF-8 declaration; other forms and later ones stay.
@@ -54,11 +54,8 @@ TItemLoteEventos& TLoteEventos::Add() {
 }
 
 bool TLoteEventos::LoadFromString(const std::string& AXMLString) {
-  std::string resto = AXMLString;
-  for (std::size_t p = resto.find(kFimReinf); p != std::string::npos; p = resto.find(kFimReinf)) {
-    Add().SetXML(resto.substr(0, p + kFimReinf.size()));
-    resto = trimText(std::string_view(resto).substr(p + kFimReinf.size()));
-  }
+  for (const std::string& documento : DividirDocumentos(AXMLString, kFimEventoReinf))
+    Add().SetXML(documento);
   return Count() > 0;
 }
 

@@ -21,6 +21,8 @@ class TReinfColecao {
   virtual TReinfEvento& Evento(std::size_t Index) = 0;
   // Adds an item and returns its event.
   virtual TReinfEvento& NovoEvento() = 0;
+  // Removes the last item with its event (nothing when the collection is empty).
+  virtual void ExcluirUltimo() = 0;
   virtual void Clear() = 0;
 };
 
@@ -61,6 +63,9 @@ class TReinfCollection final : public TReinfColecao {
   std::size_t Count() const override { return FItems.size(); }
   TReinfEvento& Evento(std::size_t Index) override { return Items(Index).Evento(); }
   TReinfEvento& NovoEvento() override { return Add().Evento(); }
+  void ExcluirUltimo() override {
+    if (!FItems.empty()) FItems.pop_back();
+  }
   void Clear() override { FItems.clear(); }
 
  private:

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <system_error>
 #include <random>
 
 #include "dfe/dfe_exception.h"
@@ -99,17 +100,22 @@ void TReinfEvento::Validar(TReinfSchema Schema) {
 
   std::string mensagem;
   bool valido = false;
+  bool ausente = false;
   try {
     valido = FComponente->SSL().Validar(FXMLAssinado, arquivo, mensagem);
   } catch (const EDFeException& e) {
-    // A schema file that is missing fails the event like an invalid document does.
+    // A schema file that is missing fails the event like an invalid document does; the
+    // failure says which it was.
     mensagem = e.what();
+    std::error_code erro;
+    ausente = !std::filesystem::exists(arquivo, erro);
   }
   if (valido) return;
 
   FErroValidacao = "Falha na validação dos dados do evento: " + nome + "\r\n" + FAlertas;
   FErroValidacaoCompleto = FErroValidacao + "\r\n" + mensagem;
-  throw EReinfException(c.Geral().ExibirErroSchema() ? FErroValidacaoCompleto : FErroValidacao);
+  throw EReinfValidacao(c.Geral().ExibirErroSchema() ? FErroValidacaoCompleto : FErroValidacao,
+                        FErroValidacaoCompleto, ausente);
 }
 
 std::string TReinfEvento::GerarChaveReinf(DateTime emissao, const std::string& CNPJF,

@@ -5,15 +5,11 @@
 
 #include "dfe/config/arquivos_conf.h"
 #include "dfe/xml/texto.h"
+#include "dfe/xml/texto_xml.h"
 #include "reinf/reinf_componente.h"
 #include "reinf/reinf_texto.h"
 
 namespace luvaro::reinf {
-namespace {
-
-constexpr std::string_view kFimReinf = "</Reinf>";
-
-}  // namespace
 
 // --- TReinfEventos
 
@@ -43,12 +39,45 @@ TReinfColecao* TReinfEventos::ColecaoDoTipo(TTipoEvento tipo) const {
   return nullptr;
 }
 
-bool TReinfEventos::LoadFromString(const std::string& AXMLString) {
-  if (const std::optional<TTipoEvento> tipo = TipoEventoDoXML(AXMLString)) {
-    if (TReinfColecao* colecao = ColecaoDoTipo(*tipo)) {
-      colecao->NovoEvento().SetXML(AXMLString);
+void TReinfEventos::Carregar(const std::string& AXMLString,
+                             const std::function<void(TReinfColecao&, std::size_t)>& pAoManter) {
+  const std::optional<TTipoEvento> tipo = TipoEventoDoXML(AXMLString);
+  TReinfColecao* colecao = tipo ? ColecaoDoTipo(*tipo) : nullptr;
+  if (colecao == nullptr) return;
+
+  TReinfEvento& evento = colecao->NovoEvento();
+  try {
+    evento.SetXML(AXMLString);
+  } catch (...) {
+    // Only a signed event may travel in a lot: one whose loading ended before its signature
+    // (not XML, no key, the token refused) leaves its collection again. A signed event that
+    // failed its schema stays; the service judges it.
+    if (evento.XMLAssinado().empty()) {
+      colecao->ExcluirUltimo();
+    } else if (pAoManter) {
+      pAoManter(*colecao, colecao->Count() - 1);
     }
+    throw;
   }
+  if (pAoManter) pAoManter(*colecao, colecao->Count() - 1);
+}
+
+bool TReinfEventos::LoadFromString(const std::string& AXMLString) {
+  Carregar(AXMLString, nullptr);
+  return Count() > 0;
+}
+
+bool TReinfEventos::LoadFromStringESalvar(const std::string& AXMLString) {
+  Carregar(AXMLString, [this](TReinfColecao& colecao, std::size_t indice) {
+    // Its place in the walk order: the events of the collections before its own, then its
+    // index (collections only grow at their end while documents are loaded).
+    std::size_t posicao = indice;
+    for (const TReinfColecao* anterior : FColecoes) {
+      if (anterior == &colecao) break;
+      posicao += anterior->Count();
+    }
+    SalvarEvento(PastaEventos(), colecao, indice, FGerados->Insert(posicao));
+  });
   return Count() > 0;
 }
 
@@ -67,7 +96,7 @@ void TReinfEventos::GerarXMLs() {
   }
 }
 
-void TReinfEventos::SaveToFiles() {
+std::string TReinfEventos::PastaEventos() const {
   TConfiguracoesReinf& c = FReinf->Configuracoes();
   std::string pasta = c.Arquivos().PathSalvar();
   if (trimText(pasta).empty()) {
@@ -77,20 +106,27 @@ void TReinfEventos::SaveToFiles() {
     std::error_code ec;
     std::filesystem::create_directories(pasta, ec);  // a failure shows when a file is written
   }
+  return pasta;
+}
 
+void TReinfEventos::SalvarEvento(const std::string& pasta, TReinfColecao& colecao,
+                                 std::size_t Index, TGeradosCollectionItem& gerado) {
+  TReinfEvento& evento = colecao.Evento(Index);
+  const std::string digitos = digitsOnly(evento.Id());
+  const std::string base = pasta + digitos + "-" + CodigoDoTipoEvento(colecao.TipoEvento()) + "-" +
+                           std::to_string(Index);
+  evento.SaveToFile(base);
+  gerado.TipoEvento = colecao.TipoEvento();
+  gerado.PathNome = base;
+  gerado.IdEvento = digitos;
+  gerado.XML = evento.XML();
+}
+
+void TReinfEventos::SaveToFiles() {
+  const std::string pasta = PastaEventos();
   for (TReinfColecao* colecao : FColecoes) {
-    for (std::size_t i = 0; i < colecao->Count(); ++i) {
-      TReinfEvento& evento = colecao->Evento(i);
-      const std::string digitos = digitsOnly(evento.Id());
-      const std::string base = pasta + digitos + "-" + CodigoDoTipoEvento(colecao->TipoEvento()) +
-                               "-" + std::to_string(i);
-      evento.SaveToFile(base);
-      TGeradosCollectionItem& gerado = FGerados->Add();
-      gerado.TipoEvento = colecao->TipoEvento();
-      gerado.PathNome = base;
-      gerado.IdEvento = digitos;
-      gerado.XML = evento.XML();
-    }
+    for (std::size_t i = 0; i < colecao->Count(); ++i)
+      SalvarEvento(pasta, *colecao, i, FGerados->Add());
   }
 }
 
@@ -111,14 +147,10 @@ TEventos::TEventos(TReinfComponente& AOwner) : FOwner(&AOwner), FReinfEventos(AO
 bool TEventos::LoadFromString(const std::string& AXMLString) {
   bool resultado = false;
   // Blanks before the first document are dropped as those between documents are: an XML
-  // declaration after them would make the document unreadable for signing.
-  std::string resto = trimLeft(AXMLString);
-  for (std::size_t p = resto.find(kFimReinf); p != std::string::npos; p = resto.find(kFimReinf)) {
-    const std::string documento = resto.substr(0, p + kFimReinf.size());
-    resto = trimText(std::string_view(resto).substr(p + kFimReinf.size()));
-    resultado = FReinfEventos.LoadFromString(documento);
-    SaveToFiles();
-  }
+  // declaration after them would make the document unreadable for signing. Each event's file
+  // is written once, when it is loaded, not every event again after each document.
+  for (const std::string& documento : DividirDocumentos(trimLeft(AXMLString), kFimEventoReinf))
+    resultado = FReinfEventos.LoadFromStringESalvar(documento);
   return resultado;
 }
 

@@ -1,10 +1,13 @@
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
+#include <functional>
 #include <istream>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "reinf/reinf_colecoes.h"
@@ -13,6 +16,9 @@
 namespace luvaro::reinf {
 
 class TReinfComponente;
+
+// The closing tag that ends every EFD-Reinf event document.
+inline constexpr std::string_view kFimEventoReinf = "</Reinf>";
 
 // One saved event file.
 struct TGeradosCollectionItem {
@@ -25,6 +31,10 @@ struct TGeradosCollectionItem {
 class TGeradosCollection {
  public:
   TGeradosCollectionItem& Add() { return FItems.emplace_back(); }
+  // A new item at Index (at the end when Index is past it).
+  TGeradosCollectionItem& Insert(std::size_t Index) {
+    return *FItems.emplace(FItems.begin() + static_cast<std::ptrdiff_t>(std::min(Index, Count())));
+  }
   const TGeradosCollectionItem& Items(std::size_t Index) const { return FItems.at(Index); }
   std::size_t Count() const { return FItems.size(); }
   void Clear() { FItems.clear(); }
@@ -44,6 +54,9 @@ class TReinfEventos {
   // the document (signed, identified and validated through SetXML, whose failure propagates
   // with the event left in its collection). True when any event is loaded at all.
   bool LoadFromString(const std::string& AXMLString);
+  // LoadFromString, and the event it kept (also one that failed its schema after signing)
+  // written to its file once and recorded in Gerados at its place in the walk order.
+  bool LoadFromStringESalvar(const std::string& AXMLString);
   // The same for INI text: the type from its "[element]" section, the event's INI reader.
   bool LoadFromIni(const std::string& AIniString);
   // Builds every event from its data, in order.
@@ -74,6 +87,15 @@ class TReinfEventos {
   TR9000Collection& R9000() { return FR9000; }
 
  private:
+  // Loads one document; pAoManter is told of the event it keeps, before a failure goes on.
+  void Carregar(const std::string& AXMLString,
+                const std::function<void(TReinfColecao&, std::size_t)>& pAoManter);
+  // The folder of the event files (created when missing), with its trailing separator.
+  std::string PastaEventos() const;
+  // Writes the event at Index of the collection and fills its Gerados entry.
+  void SalvarEvento(const std::string& pasta, TReinfColecao& colecao, std::size_t Index,
+                    TGeradosCollectionItem& gerado);
+
   TReinfComponente* FReinf;
   TGeradosCollection* FGerados;
   TR1000Collection FR1000;
@@ -101,9 +123,9 @@ class TEventos {
   TEventos& operator=(const TEventos&) = delete;
 
   // Loads every "</Reinf>"-terminated document of the text (blanks around the documents
-  // dropped), saving all events after each one; the result of the last document's load, false when
-  // the text holds none. A failure of a document propagates: the rest of the text is not loaded and
-  // nothing is saved.
+  // dropped), writing each kept event's file once, when it is loaded; the result of the last
+  // document's load, false when the text holds none. A failure of a document propagates: the
+  // rest of the text is not loaded.
   bool LoadFromString(const std::string& AXMLString);
   // ReinfEventos.LoadFromIni, then SaveToFiles.
   bool LoadFromStringINI(const std::string& AINIString);

@@ -152,4 +152,17 @@ std::string RemoverDeclaracaoXML(std::string_view xml) {
   return std::string(xml.substr(inicio));
 }
 
+std::vector<std::string> DividirDocumentos(std::string_view texto, std::string_view fechamento,
+                                           std::string* resto) {
+  std::vector<std::string> documentos;
+  std::string restante(texto);
+  for (std::size_t fim = restante.find(fechamento); fim != std::string::npos;
+       fim = restante.find(fechamento)) {
+    documentos.push_back(restante.substr(0, fim + fechamento.size()));
+    restante = trimText(std::string_view(restante).substr(fim + fechamento.size()));
+  }
+  if (resto != nullptr) *resto = documentos.empty() ? trimText(restante) : std::move(restante);
+  return documentos;
+}
+
 }  // namespace luvaro

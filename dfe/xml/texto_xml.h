@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace luvaro {
 
@@ -32,5 +33,13 @@ bool DeclaraUTF8(std::string_view xml);
 // its leading blanks; nothing after the opening is touched (a declaration-like text in CDATA
 // stays).
 std::string RemoverDeclaracaoXML(std::string_view xml);
+
+// The documents of a text that holds one or more, each ending with `fechamento` ("</eSocial>",
+// "</Reinf>"; letter case counts): each runs from the start of the remaining text up to and
+// including the first `fechamento`, and the rest, trimmed of blanks at both ends, is searched
+// next. Only the first document can begin with blanks. What follows the last one (trimmed) is
+// left in *resto when asked for; the containers drop it.
+std::vector<std::string> DividirDocumentos(std::string_view texto, std::string_view fechamento,
+                                           std::string* resto = nullptr);
 
 }  // namespace luvaro

@@ -62,7 +62,16 @@ bool TeSocialGrupo::LoadFromString(const std::string& AXMLString) {
   const std::optional<TTipoEvento> tipo = TipoEventoDoXML(AXMLString);
   if (tipo) {
     if (TeSocialColecaoEventos* colecao = ColecaoDoTipo(*tipo)) {
-      colecao->NovoEvento().SetXML(AXMLString);
+      TeSocialEvento& evento = colecao->NovoEvento();
+      try {
+        evento.SetXML(AXMLString);
+      } catch (...) {
+        // Only a signed event may travel in a lot: one whose loading ended before its
+        // signature (not XML, no key, the token refused) leaves its collection again. A signed
+        // event that failed its schema stays; the service judges it.
+        if (evento.XMLAssinado().empty()) colecao->ExcluirUltimo();
+        throw;
+      }
     }
   }
   return Count() > 0;

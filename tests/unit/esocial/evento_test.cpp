@@ -182,11 +182,13 @@ TEST_F(EventoTest, TextosDeValidacaoCurtoECompleto) {
     std::string documento;
     std::string schema;
     std::string detalhe;  // found in the complete text
+    bool ausente;         // the failure says that the schema file is missing
   } casos[] = {
-      {"versão 5, curto", 5, false, valido, "evtInfoEmpregador-v", "evtInfoEmpregador-v.xsd"},
-      {"versão 5, completo", 5, true, valido, "evtInfoEmpregador-v", "evtInfoEmpregador-v.xsd"},
-      {"inválido, curto", 2, false, invalido, "evtInfoEmpregador-v02_05_00", "iniValid"},
-      {"inválido, completo", 2, true, invalido, "evtInfoEmpregador-v02_05_00", "iniValid"},
+      {"versão 5, curto", 5, false, valido, "evtInfoEmpregador-v", "evtInfoEmpregador-v.xsd", true},
+      {"versão 5, completo", 5, true, valido, "evtInfoEmpregador-v", "evtInfoEmpregador-v.xsd",
+       true},
+      {"inválido, curto", 2, false, invalido, "evtInfoEmpregador-v02_05_00", "iniValid", false},
+      {"inválido, completo", 2, true, invalido, "evtInfoEmpregador-v02_05_00", "iniValid", false},
   };
   for (const auto& k : casos) {
     SCOPED_TRACE(k.nome);
@@ -197,8 +199,11 @@ TEST_F(EventoTest, TextosDeValidacaoCurtoECompleto) {
     try {
       e.SetXML(k.documento);
       FAIL() << "validated";
-    } catch (const EeSocialException& ex) {
+    } catch (const EeSocialValidacao& ex) {
       mensagem = ex.what();
+      // Whatever ExibirErroSchema says, the failure carries the complete text.
+      EXPECT_EQ(ex.Detalhe(), e.ErroValidacaoCompleto());
+      EXPECT_EQ(ex.SchemaAusente(), k.ausente);
     }
     const std::string curto = "Falha na validação dos dados do evento: " + k.schema + "\r\n";
     EXPECT_EQ(e.ErroValidacao(), curto);

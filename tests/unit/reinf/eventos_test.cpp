@@ -89,6 +89,26 @@ TEST_F(ReinfEventosTest, VariosDocumentosNumTexto) {
   EXPECT_EQ(Eventos().Gerados().Count(), 0u);
 }
 
+// Each event's file is written once, when the event is loaded: a later document does not
+// write the earlier events again (n documents cost n writes, not n(n+1)/2), and Gerados still
+// lists every event in the walk order.
+TEST_F(ReinfEventosTest, CadaEventoGravadoUmaVez) {
+  const std::string r2010 = std::string(kIdR2010).substr(2) + "-R-2010-0.xml";
+  const std::string r1000 = std::string(kIdR1000).substr(2) + "-R-1000-0.xml";
+  ASSERT_TRUE(Eventos().LoadFromString(FixtureReinf("r2010-servico-tomado.xml")));
+  std::filesystem::remove(PastaSalvar() / r2010);
+  ASSERT_TRUE(Eventos().LoadFromString(FixtureReinf("r1000-info-contribuinte.xml")));
+  EXPECT_EQ(Arquivos(), std::vector<std::string>{r1000});
+  ASSERT_EQ(Eventos().Gerados().Count(), 2u);
+  EXPECT_EQ(Eventos().Gerados().Items(0).TipoEvento, TTipoEvento::teR1000);
+  EXPECT_EQ(Eventos().Gerados().Items(1).TipoEvento, TTipoEvento::teR2010);
+
+  // SaveToFiles still writes them all.
+  Eventos().SaveToFiles();
+  EXPECT_EQ(Arquivos(), (std::vector<std::string>{r1000, r2010}));
+  EXPECT_EQ(Eventos().Gerados().Count(), 2u);
+}
+
 TEST_F(ReinfEventosTest, DocumentosQueNaoCarregamEvento) {
   const struct {
     const char* nome;
@@ -140,8 +160,10 @@ TEST_F(ReinfEventosTest, FalhaDeValidacaoMantemOEventoAssinado) {
     try {
       Eventos().LoadFromString(texto);
       FAIL() << "sem exceção";
-    } catch (const EReinfException& e) {
+    } catch (const EReinfValidacao& e) {
       TevtServTom& evento = Colecoes().R2010().Items(0).evtServTom();
+      EXPECT_FALSE(e.SchemaAusente());
+      EXPECT_EQ(e.Detalhe(), evento.ErroValidacaoCompleto());
       EXPECT_EQ(evento.ErroValidacao(), curto);
       EXPECT_TRUE(evento.ErroValidacaoCompleto().starts_with(curto + "\r\n"));
       EXPECT_GT(evento.ErroValidacaoCompleto().size(), curto.size() + 2);
@@ -152,9 +174,11 @@ TEST_F(ReinfEventosTest, FalhaDeValidacaoMantemOEventoAssinado) {
     // The document after the failing one is not loaded.
     EXPECT_EQ(Eventos().Count(), 1u);
     EXPECT_EQ(Colecoes().R1000().Count(), 0u);
+    // The signed event stays for the lot, so its file is written when it is loaded.
+    EXPECT_EQ(Arquivos(),
+              std::vector<std::string>{std::string(kIdR2010).substr(2) + "-R-2010-0.xml"});
+    EXPECT_EQ(Eventos().Gerados().Count(), 1u);
   }
-  // No file is written for the failing call.
-  EXPECT_TRUE(Arquivos().empty());
 }
 
 TEST_F(ReinfEventosTest, SchemaAusenteFalhaComoInvalido) {
@@ -166,8 +190,9 @@ TEST_F(ReinfEventosTest, SchemaAusenteFalhaComoInvalido) {
   try {
     Eventos().LoadFromString(r2070);
     FAIL() << "sem exceção";
-  } catch (const EReinfException& e) {
+  } catch (const EReinfValidacao& e) {
     EXPECT_STREQ(e.what(), "Falha na validação dos dados do evento: evtPgtosDivs-v1_04_00\r\n");
+    EXPECT_TRUE(e.SchemaAusente());
   }
   TevtPgtosDivs& evento = Colecoes().R2070().Items(0).evtPgtosDivs();
   EXPECT_NE(evento.ErroValidacaoCompleto().find("evtPgtosDivs-v1_04_00.xsd"), std::string::npos);
@@ -202,9 +227,13 @@ TEST_F(ReinfEventosTest, BibliotecasSemSHA256) {
     } catch (const EReinfException& e) {
       EXPECT_STREQ(e.what(), c.mensagem);
     }
-    ASSERT_EQ(Colecoes().R2098().Count(), 1u);
-    EXPECT_EQ(Colecoes().R2098().Items(0).evtReabreEvPer().XML(),
-              documento.substr(0, documento.find("</Reinf>") + 8));
+    // Only signed events may travel in a lot: the unsigned one leaves its collection; an event
+    // assigned directly keeps the text it reached.
+    EXPECT_EQ(Colecoes().R2098().Count(), 0u);
+    TevtReabreEvPer direto(*m_comp);
+    EXPECT_THROW(direto.SetXML(documento.substr(0, documento.find("</Reinf>") + 8)),
+                 EReinfException);
+    EXPECT_EQ(direto.XML(), documento.substr(0, documento.find("</Reinf>") + 8));
   }
 }
 
