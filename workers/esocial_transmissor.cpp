@@ -51,9 +51,11 @@ void TeSocialTransmissor::MontarEventos() {
   PastaDocumentos(lote.transmissorInscricao);
 
   Status("Montando eventos...");
-  CarregarDocumentos(lote.eventos, [this](const std::string& documento) {
-    FComponente->Eventos().LoadFromString(documento);
-  });
+  TEventos& eventos = FComponente->Eventos();
+  CarregarEventos(lote.eventos,
+                  {kFimEventoeSocial,
+                   [&eventos](const std::string& documento) { eventos.LoadFromString(documento); },
+                   [&eventos] { return static_cast<std::size_t>(eventos.Count()); }});
 }
 
 void TeSocialTransmissor::EnviarEventos() {
@@ -65,6 +67,7 @@ void TeSocialTransmissor::EnviarEventos() {
   FComponente->Enviar(Parametros().grupoESocial);
   TEnvioLote& envio = FComponente->WebServices().EnvioLote();
   const std::string retorno = envio.RetWS();
+  AvisarEventosDeixados();
 
   Status("Enviando retorno para o Orvane...");
   EntregarRetornoDoLote([&] { Integrador().EnviarRetornoEnvioXML(retorno); },

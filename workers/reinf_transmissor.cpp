@@ -48,9 +48,11 @@ void TreinfTransmissor::MontarEventos() {
   PastaDocumentos(lote.transmissorInscricao);
 
   Status("Montando eventos...");
-  CarregarDocumentos(lote.eventos, [this](const std::string& documento) {
-    FComponente->Eventos().LoadFromString(documento);
-  });
+  reinf::TEventos& eventos = FComponente->Eventos();
+  CarregarEventos(lote.eventos,
+                  {reinf::kFimEventoReinf,
+                   [&eventos](const std::string& documento) { eventos.LoadFromString(documento); },
+                   [&eventos] { return eventos.Count(); }});
 }
 
 void TreinfTransmissor::EnviarEventos() {
@@ -62,6 +64,7 @@ void TreinfTransmissor::EnviarEventos() {
   FComponente->Enviar();
   reinf::TEnvioLote& envio = FComponente->WebServices().EnvioLote();
   const std::string retorno = envio.RetWS();
+  AvisarEventosDeixados();
 
   Status("Enviando retorno para o Orvane...");
   // The synchronous service's reply names no protocol for the lot.

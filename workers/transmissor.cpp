@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "app/core/exit_code.h"
+#include "app/core/mensagem.h"
 #include "app/core/util.h"
 #include "dfe/config/configuracoes.h"
 #include "dfe/config/dfe_componente.h"
@@ -174,6 +175,10 @@ void TTransmissor::Status(const std::string& pTexto) {
   if (FAtualizarStatus) FAtualizarStatus(pTexto);
 }
 
+void TTransmissor::Avisar(const std::string& pTexto) {
+  TMensagem::mostrarMsgAtencaoOk(FFront, FLoop, pTexto, false);
+}
+
 bool TTransmissor::SemCertificado() {
   if (FCertificado && !FCertificado->NumeroSerie().empty()) return false;
   SetExitCode(2);
@@ -200,8 +205,8 @@ void TTransmissor::CarregarDocumentos(const std::vector<std::string>& pDocumento
     try {
       pCarregar(documento);
     } catch (const std::exception&) {
-      // One document that cannot be signed or validated does not stop the lot: the service
-      // judges the events, and its reply tells the ERP.
+      // One document that cannot be read does not stop the others; the service's reply tells
+      // the ERP about the query.
     }
   }
 }
@@ -247,6 +252,15 @@ void TTransmissorLote::ExecutarProcesso() {
     case TTipoProcesso::procConsultaEBX:
       return;  // this worker has no table-event job: the certificate choice was all
   }
+}
+
+void TTransmissorLote::CarregarEventos(const std::vector<std::string>& pDocumentos,
+                                       const TConteinerEventos& pConteiner) {
+  FDeixados = CarregarEventosDoLote(pDocumentos, pConteiner);
+}
+
+void TTransmissorLote::AvisarEventosDeixados() {
+  if (!FDeixados.empty()) Avisar(MensagemEventosDeixados(FDeixados));
 }
 
 }  // namespace luvaro

@@ -30,6 +30,7 @@
 #include <vector>
 
 #include "app/core/worker.h"
+#include "workers/eventos_deixados.h"
 
 namespace luvaro {
 
@@ -119,6 +120,8 @@ class TTransmissor : public IWorker {
 
   // Shows a status text on the main window; returns once it is shown.
   void Status(const std::string& pTexto);
+  // Shows a warning with only an OK button and no stop flag; returns once it is closed.
+  void Avisar(const std::string& pTexto);
 
   // True, with exit code 2 and no message, when no certificate was chosen.
   bool SemCertificado();
@@ -129,7 +132,7 @@ class TTransmissor : public IWorker {
   void PastaDocumentos(const std::string& pInscricao);
 
   // Hands each document to pCarregar in order; a document that fails is passed over without
-  // a word (the container keeps what it reached), and the loop goes on.
+  // a word, and the loop goes on (the table-event worker's query documents).
   static void CarregarDocumentos(const std::vector<std::string>& pDocumentos,
                                  const std::function<void(const std::string&)>& pCarregar);
 
@@ -174,6 +177,17 @@ class TTransmissorLote : public TTransmissor {
   virtual void EnviarEventos() = 0;
   // "Consultando protocolo...": the query, then its reply posted to the ERP.
   virtual void ProcessarConsultaProtocolo() = 0;
+
+  // Loads the ERP's documents into the protocol's container one by one; the documents left out
+  // are named in the log and kept for the end of the send (eventos_deixados.h).
+  void CarregarEventos(const std::vector<std::string>& pDocumentos,
+                       const TConteinerEventos& pConteiner);
+  // After the lot was sent and before its reply goes to the ERP: one message, OK only and no
+  // stop flag, naming every document left out; nothing when none was.
+  void AvisarEventosDeixados();
+
+ private:
+  std::vector<TEventoDeixado> FDeixados;
 };
 
 }  // namespace luvaro

@@ -8,6 +8,7 @@
 #include "app/core/mensagem.h"
 #include "app/core/silent_abort.h"
 #include "app/core/util.h"
+#include "dfe/ssl/dfe_ssl.h"
 
 namespace luvaro {
 namespace {
@@ -48,11 +49,13 @@ struct FalhaReconhecida {
   bool comDadosTecnicos;  // the error's text follows the dialog's
 };
 
+constexpr FalhaReconhecida kFalhaCertificado{"Erro Interno: 12186", kCertificado, false};
+
 // Searched in this order; the first pattern found anywhere in the text wins.
 constexpr std::array kFalhasReconhecidas{
     FalhaReconhecida{"Erro HTTP: 413", kLoteGrande, false},
     FalhaReconhecida{"Erro Interno: 12002", kTempoEsgotado, false},
-    FalhaReconhecida{"Erro Interno: 12186", kCertificado, false},
+    kFalhaCertificado,
     FalhaReconhecida{"Erro HTTP: 500", kServicoForaDoAr, true},
     FalhaReconhecida{"Erro Interno: 12175", kServicoForaDoAr, true},
 };
@@ -63,8 +66,12 @@ void TratarExceptionEnvio(const std::exception& pErro, IFront& pFront, IAppLoop&
   SetExitCode(1);
   const std::string mensagemErro = pErro.what();
 
-  const FalhaReconhecida* falha = nullptr;
+  // A token that refused its PIN while an event was being signed is the certificate failure
+  // the transport reports when the same happens in its handshake (12186).
+  const FalhaReconhecida* falha =
+      dynamic_cast<const EDFeExceptionPIN*>(&pErro) != nullptr ? &kFalhaCertificado : nullptr;
   for (const auto& candidata : kFalhasReconhecidas) {
+    if (falha != nullptr) break;
     if (mensagemErro.find(candidata.padrao) != std::string::npos) {
       falha = &candidata;
       break;

@@ -56,6 +56,8 @@ class TransmissorDeTeste final : public TTransmissorLote {
   using TTransmissor::EntregarRetorno;
   using TTransmissor::EntregarRetornoDoLote;
   using TTransmissor::PastaDocumentos;
+  using TTransmissorLote::AvisarEventosDeixados;
+  using TTransmissorLote::CarregarEventos;
   void RodarProcesso() { ExecutarProcesso(); }
   TDFeComponente& componente() { return *m_componente; }
 
@@ -262,6 +264,44 @@ TEST_F(TransmissorTest, DocumentsThatFailArePassedOver) {
   EXPECT_EQ(oferecidos, (std::vector<std::string>{"a", "falha", "b", "falha", "c"}));
   EXPECT_TRUE(front.dialogs().empty());
   EXPECT_EQ(Logs(), "");
+}
+
+// The documents a send left out are shown once, after the send, in a warning with only an OK
+// button and no stop flag: the run goes on and its exit code stays.
+TEST_F(TransmissorTest, DocumentsLeftOutAreShownInOneWarning) {
+  auto worker = Criar(TTipoProcesso::procEnvioXML);
+  std::vector<std::string> carregados;
+  const TConteinerEventos conteiner{"</eSocial>",
+                                    [&](const std::string& documento) {
+                                      if (documento.find("<evtA ") != std::string::npos)
+                                        carregados.push_back(documento);
+                                    },
+                                    [&] { return carregados.size(); }};
+  worker->AvisarEventosDeixados();
+  EXPECT_TRUE(front.dialogs().empty()) << "nothing loaded, nothing left out";
+
+  worker->CarregarEventos(
+      {"<eSocial><evtA Id=\"ID1\"/></eSocial>", "<eSocial><evtB Id=\"ID2\"/></eSocial>"},
+      conteiner);
+  EXPECT_EQ(carregados.size(), 1u);
+  EXPECT_TRUE(front.dialogs().empty()) << "named at the end of the send only";
+  worker->AvisarEventosDeixados();
+
+  const auto dialogs = front.dialogs();
+  ASSERT_EQ(dialogs.size(), 1u);
+  const DialogRequest& aviso = dialogs[0].request;
+  EXPECT_EQ(aviso.type, DialogType::Warning);
+  EXPECT_EQ(aviso.title, "Atenção");
+  EXPECT_EQ(aviso.buttons, std::vector<DialogButton>{DialogButton::Ok});
+  EXPECT_EQ(aviso.text,
+            "1 evento(s) não foram incluídos no lote:\rPosição 2 (ID2): Tipo de evento não "
+            "reconhecido.");
+  EXPECT_EQ(GetExitCode(), 0);
+  EXPECT_FALSE(loop.TerminateRequested());
+  EXPECT_NE(Logs().find(" - Evento não incluído no lote - posição 2 (ID2): Tipo de evento não "
+                        "reconhecido.\r\n"),
+            std::string::npos)
+      << Logs();
 }
 
 // A reply the ERP refused is named in the log with the file that holds it; the failure itself

@@ -9,6 +9,7 @@
 #include "app/core/main_thread_queue.h"
 #include "app/core/silent_abort.h"
 #include "dfe/dfe_exception.h"
+#include "dfe/ssl/dfe_ssl.h"
 #include "tests/support/temp_dir.h"
 #include "tests/unit/app/recording_front.h"
 
@@ -53,11 +54,12 @@ class TratarExceptionEnvioTest : public ::testing::Test {
   void TearDown() override { unsetenv("LUVARO_HOME"); }
 
   // Reports the failure; the dialog's text, checking what every report shares.
-  std::string Report(const std::string& message) {
+  std::string Report(const std::string& message) { return Report(EDFeException(message)); }
+  std::string Report(const std::exception& erro) {
     front.Clear();
     SetExitCode(0);
     try {
-      TratarExceptionEnvio(EDFeException(message), front, loop);
+      TratarExceptionEnvio(erro, front, loop);
       ADD_FAILURE() << "returned";
     } catch (const TSilentAbort&) {
     }
@@ -123,6 +125,14 @@ TEST_F(TratarExceptionEnvioTest, RecognisedFailuresGetTheirDialogAndNoLogLine) {
     SCOPED_TRACE(row.name);
     EXPECT_EQ(Report(row.message), row.dialog);
   }
+  EXPECT_TRUE(LogLines().empty());
+}
+
+// A token that refused its PIN while an event was signed is the certificate failure, as the
+// transport reports it when the same happens in its handshake; its text holds no pattern.
+TEST_F(TratarExceptionEnvioTest, RefusedPinGetsTheCertificateDialog) {
+  EXPECT_EQ(Report(EDFeExceptionPIN("Falha ao definir o PIN do token (CKR_PIN_INCORRECT).")),
+            kCertificado);
   EXPECT_TRUE(LogLines().empty());
 }
 
