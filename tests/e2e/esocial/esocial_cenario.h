@@ -38,6 +38,8 @@ class EsocialCenario {
   static constexpr std::string_view kEmpresaVazia = "EMPRESA-VAZIA";  // no document
   // Three documents of the lot above, each opening with another spelling of the declaration.
   static constexpr std::string_view kEmpresaDeclaracoes = "EMPRESA-DECLARACOES";
+  // A good S-1000 and, beside it, an S-1005 that is not well-formed XML.
+  static constexpr std::string_view kEmpresaMalformado = "EMPRESA-MALFORMADO";
   static constexpr std::string_view kTransmissor = "12345678000195";
   static constexpr std::string_view kLotePath = "lotes/2024/05/lote-0001";
   static constexpr std::string_view kVersaoOrvane = "4.0.01-180629";
