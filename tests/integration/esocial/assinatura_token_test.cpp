@@ -97,16 +97,17 @@ TEST_F(AssinaturaTokenTest, EventosAssinadosNoTokenEOLoteDeles) {
 }
 
 // As the worker configures it (layout version 5): every event is signed, its schema file
-// evt...-v.xsd does not exist, the short text is raised, and the signed event stays in the
-// container and goes into the lot.
+// evt...-v.xsd does not exist, the short text is raised (saying that the file is missing, which
+// the workers do not report), and the signed event stays in the container and goes into the lot.
 TEST_F(AssinaturaTokenTest, VersaoDoProgramaAssinaMasNaoValida) {
   componente->Configuracoes().Geral().SetVersaoDF(static_cast<TVersaoeSocial>(5));
   TEventos& eventos = componente->Eventos();
   try {
     eventos.LoadFromString(test::LerFixtureEsocial("s2190-adm-prelim.xml"));
     FAIL() << "validated without a schema file";
-  } catch (const EeSocialException& e) {
+  } catch (const EeSocialValidacao& e) {
     EXPECT_STREQ(e.what(), "Falha na validação dos dados do evento: evtAdmPrelim-v\r\n");
+    EXPECT_TRUE(e.SchemaAusente());
   }
   ASSERT_EQ(eventos.Count(), 1);
   const TEvtAdmPrelim& evento = eventos.NaoPeriodicos().S2190().Items(0).EvtAdmPrelim();
@@ -121,16 +122,18 @@ TEST_F(AssinaturaTokenTest, VersaoDoProgramaAssinaMasNaoValida) {
   EXPECT_EQ(lote.Items(0).IDEvento(), evento.Id());
 }
 
-// A certificate without its key on the token cannot sign: the failure comes from the store,
-// and the event keeps the document as delivered.
+// A certificate without its key on the token cannot sign: the failure comes from the store.
+// Only signed events may travel in a lot, so the document leaves the container again; an event
+// assigned directly keeps the document as delivered.
 TEST_F(AssinaturaTokenTest, CertificadoSemChaveNaoAssina) {
   componente->Configuracoes().Certificados().SetNumeroSerie(
       TestToken::Shared().Certificate("semchave").serial);
   const std::string documento = test::LerFixtureEsocial("s1000-info-empregador.xml");
   EXPECT_THROW(componente->Eventos().LoadFromString(documento), EDFeException);
-  ASSERT_EQ(componente->Eventos().Count(), 1);
-  const TevtInfoEmpregador& evento =
-      componente->Eventos().Iniciais().S1000().Items(0).evtInfoEmpregador();
+  EXPECT_EQ(componente->Eventos().Count(), 0);
+
+  TevtInfoEmpregador evento(componente.get());
+  EXPECT_THROW(evento.SetXML(DividirEventos(documento).at(0)), EDFeException);
   EXPECT_EQ(evento.XML(), DividirEventos(documento).at(0)) << "the piece as delivered";
   EXPECT_EQ(evento.Id(), "");
 }
