@@ -43,6 +43,7 @@ bool TReinfEvento::LerArqIni(const std::string&) {
 }
 
 void TReinfEvento::SetXML(const std::string& Value) {
+  FGravacao.Alterado();
   FXML = Value;
   // A signed document stays as it came, except for its XML declaration, which cannot stand
   // inside the lot (and is no part of what the signature covers).
@@ -137,6 +138,15 @@ void TReinfEvento::SaveToFile(const std::string& CaminhoArquivo) const {
   std::filesystem::path arquivo(CaminhoArquivo);
   arquivo.replace_extension(".xml");
   GravarLinhas(arquivo, FXML);
+  FGravacao.Gravado(arquivo.string());
+}
+
+bool TReinfEvento::SaveToFileSeAlterado(const std::string& CaminhoArquivo) const {
+  std::filesystem::path arquivo(CaminhoArquivo);
+  arquivo.replace_extension(".xml");
+  if (FGravacao.Atual(arquivo.string())) return false;
+  SaveToFile(CaminhoArquivo);
+  return true;
 }
 
 }  // namespace luvaro::reinf

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "dfe/gravacao_incremental.h"
 #include "dfe/xml/data_hora.h"
 #include "dfe/xml/gerador.h"
 #include "reinf/reinf_conversao.h"
@@ -79,6 +80,9 @@ class TReinfEvento : public TReinf {
   std::string GerarChaveReinf(DateTime emissao, const std::string& CNPJF, int sequencial);
   // Writes XML to CaminhoArquivo with the extension ".xml", each line ended by CR LF.
   void SaveToFile(const std::string& CaminhoArquivo) const;
+  // SaveToFile, unless the file is the one this event last wrote and the document has not
+  // changed since; whether it wrote.
+  bool SaveToFileSeAlterado(const std::string& CaminhoArquivo) const;
 
  private:
   TReinfComponente* FComponente;
@@ -91,6 +95,7 @@ class TReinfEvento : public TReinf {
   TGerador FGerador;
   TReinfSchema Fschema = TReinfSchema::schErro;
   std::string FXML;
+  mutable TUltimaGravacao FGravacao;  // the document's changes and its last write
 };
 
 }  // namespace luvaro::reinf

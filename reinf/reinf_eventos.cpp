@@ -1,7 +1,9 @@
 #include "reinf/reinf_eventos.h"
 
 #include <filesystem>
+#include <optional>
 #include <sstream>
+#include <utility>
 
 #include "dfe/config/arquivos_conf.h"
 #include "dfe/xml/texto.h"
@@ -67,7 +69,7 @@ void TReinfEventos::GerarXMLs() {
   }
 }
 
-void TReinfEventos::SaveToFiles() {
+void TReinfEventos::SaveToFiles(GeradosAnteriores<TGeradosCollectionItem>* anteriores) {
   TConfiguracoesReinf& c = FReinf->Configuracoes();
   std::string pasta = c.Arquivos().PathSalvar();
   if (trimText(pasta).empty()) {
@@ -84,7 +86,12 @@ void TReinfEventos::SaveToFiles() {
       const std::string digitos = digitsOnly(evento.Id());
       const std::string base = pasta + digitos + "-" + CodigoDoTipoEvento(colecao->TipoEvento()) +
                                "-" + std::to_string(i);
-      evento.SaveToFile(base);
+      std::optional<TGeradosCollectionItem> anterior;
+      if (!evento.SaveToFileSeAlterado(base) && anteriores) anterior = anteriores->Tomar(base);
+      if (anterior) {
+        FGerados->Add(std::move(*anterior));
+        continue;
+      }
       TGeradosCollectionItem& gerado = FGerados->Add();
       gerado.TipoEvento = colecao->TipoEvento();
       gerado.PathNome = base;
@@ -147,8 +154,9 @@ void TEventos::GerarXMLs() {
 }
 
 void TEventos::SaveToFiles() {
-  FGerados.Clear();
-  FReinfEventos.SaveToFiles();
+  // Called after every loaded document: the entries of unchanged events move over.
+  GeradosAnteriores<TGeradosCollectionItem> anteriores(FGerados.TakeAll());
+  FReinfEventos.SaveToFiles(&anteriores);
 }
 
 void TEventos::Clear() {

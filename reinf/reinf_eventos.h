@@ -5,8 +5,10 @@
 #include <istream>
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "dfe/gravacao_incremental.h"
 #include "reinf/reinf_colecoes.h"
 #include "reinf/reinf_conversao.h"
 
@@ -25,6 +27,9 @@ struct TGeradosCollectionItem {
 class TGeradosCollection {
  public:
   TGeradosCollectionItem& Add() { return FItems.emplace_back(); }
+  void Add(TGeradosCollectionItem item) { FItems.push_back(std::move(item)); }
+  // Every entry, moved out; the collection is left empty.
+  std::vector<TGeradosCollectionItem> TakeAll() { return std::exchange(FItems, {}); }
   const TGeradosCollectionItem& Items(std::size_t Index) const { return FItems.at(Index); }
   std::size_t Count() const { return FItems.size(); }
   void Clear() { FItems.clear(); }
@@ -50,8 +55,10 @@ class TReinfEventos {
   void GerarXMLs();
   // Writes every event to Folder + identifier digits + "-" + type code + "-" + index + ".xml"
   // and records each file in Gerados. The folder is PathSalvar, or the EFD-Reinf folder when
-  // that is empty; it is created when missing.
-  void SaveToFiles();
+  // that is empty; it is created when missing. A file that already holds the event's document
+  // is not written again; its entry is taken from `anteriores` (the previous save's list) when
+  // found there.
+  void SaveToFiles(GeradosAnteriores<TGeradosCollectionItem>* anteriores = nullptr);
   void Clear();
   std::size_t Count() const;
 

@@ -89,6 +89,32 @@ TEST_F(ReinfEventosTest, VariosDocumentosNumTexto) {
   EXPECT_EQ(Eventos().Gerados().Count(), 0u);
 }
 
+// The save after each document writes only what changed: a file that already holds its
+// event's document is left alone, and an event assigned a document again is written again.
+// Gerados stays complete.
+TEST_F(ReinfEventosTest, CadaArquivoGravadoDeNovoSoQuandoOEventoMuda) {
+  ASSERT_TRUE(Eventos().LoadFromString(FixtureReinf("r2010-servico-tomado.xml")));
+  const std::filesystem::path primeiro =
+      PastaSalvar() / (std::string(kIdR2010).substr(2) + "-R-2010-0.xml");
+  WriteFile(primeiro, "marca");  // not what the event holds: shows whether it is written
+  ASSERT_TRUE(Eventos().LoadFromString(FixtureReinf("r1000-info-contribuinte.xml")));
+  ASSERT_TRUE(Eventos().LoadFromString(
+      ComId("r2010-servico-tomado.xml", "ID1123456780000002024040210000000007")));
+  EXPECT_EQ(ReadFile(primeiro), "marca") << "unchanged: not written again";
+
+  TevtServTom& evento = Colecoes().R2010().Items(0).evtServTom();
+  evento.SetXML(FixtureReinf("r2010-servico-tomado.xml"));
+  Eventos().SaveToFiles();
+  EXPECT_EQ(ReadFile(primeiro), replaceAll(evento.XML(), "\n", "\r\n") + "\r\n")
+      << "assigned again: written again";
+
+  ASSERT_EQ(Eventos().Gerados().Count(), 3u);
+  EXPECT_EQ(Eventos().Gerados().Items(0).XML, Colecoes().R1000().Items(0).evtInfoContri().XML());
+  EXPECT_EQ(Eventos().Gerados().Items(1).XML, evento.XML());
+  EXPECT_EQ(Eventos().Gerados().Items(2).XML, Colecoes().R2010().Items(1).evtServTom().XML());
+  EXPECT_EQ(Eventos().Gerados().Items(2).IdEvento, "1123456780000002024040210000000007");
+}
+
 TEST_F(ReinfEventosTest, DocumentosQueNaoCarregamEvento) {
   const struct {
     const char* nome;
