@@ -44,6 +44,7 @@ bool TeSocialEvento::LerArqIni(const std::string&) {
 }
 
 void TeSocialEvento::SetXML(const std::string& Value) {
+  FGravacao.Alterado();
   FXML = Value;
   // A signed document stays as it came, except for its XML declaration: the lot carries the
   // event inside its own document, where a declaration cannot stand (the declaration is no
@@ -148,6 +149,15 @@ void TeSocialEvento::SaveToFile(const std::string& CaminhoArquivo) const {
   for (const std::string& linha : splitLines(FXML)) conteudo += linha + "\r\n";
 
   GravarArquivo(caminho, conteudo);
+  FGravacao.Gravado(caminho.string());
+}
+
+bool TeSocialEvento::SaveToFileSeAlterado(const std::string& CaminhoArquivo) const {
+  std::filesystem::path caminho(CaminhoArquivo);
+  caminho.replace_extension(".xml");
+  if (FGravacao.Atual(caminho.string())) return false;
+  SaveToFile(CaminhoArquivo);
+  return true;
 }
 
 }  // namespace luvaro

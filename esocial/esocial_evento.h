@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "dfe/gravacao_incremental.h"
 #include "dfe/xml/data_hora.h"
 #include "dfe/xml/gerador.h"
 #include "esocial/esocial_conversao.h"
@@ -78,6 +79,9 @@ class TeSocialEvento : public TeSocial {
   std::string GerarChaveEsocial(DateTime emissao, const std::string& CNPJF, int sequencial);
   // Writes XML to CaminhoArquivo with the extension ".xml", each line ended by CR LF.
   void SaveToFile(const std::string& CaminhoArquivo) const;
+  // SaveToFile, unless the file is the one this event last wrote and the document has not
+  // changed since; whether it wrote.
+  bool SaveToFileSeAlterado(const std::string& CaminhoArquivo) const;
 
  private:
   TeSocialComponente* FPeSocial;
@@ -90,6 +94,7 @@ class TeSocialEvento : public TeSocial {
   TGerador FGerador;
   TeSocialSchema Fschema;
   std::string FXML;
+  mutable TUltimaGravacao FGravacao;  // the document's changes and its last write
 };
 
 }  // namespace luvaro

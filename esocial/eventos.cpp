@@ -1,6 +1,7 @@
 #include "esocial/eventos.h"
 
 #include <iterator>
+#include <utility>
 
 #include "dfe/dfe_exception.h"
 #include "dfe/xml/leitor.h"
@@ -77,8 +78,10 @@ void TEventos::GerarXMLs() {
 }
 
 void TEventos::SaveToFiles() {
+  // Called after every loaded document: the entries of unchanged events move over.
+  GeradosAnteriores<TGeradosCollectionItem> anteriores(std::move(FGerados));
   FGerados.clear();
-  for (TeSocialGrupo* grupo : Grupos()) grupo->SaveToFiles();
+  for (TeSocialGrupo* grupo : Grupos()) grupo->SaveToFiles(&anteriores);
 }
 
 }  // namespace luvaro

@@ -43,32 +43,6 @@ std::string_view TituloMensagem(DialogType tipo) {
   return "Erro";
 }
 
-std::string_view CaptionBotao(DialogButton botao) {
-  switch (botao) {
-    case DialogButton::Ok:
-      return "&Ok";
-    case DialogButton::Cancel:
-      return "&Cancelar";
-    case DialogButton::Abort:
-      return "&Abortar";
-    case DialogButton::Retry:
-      return "&Voltar";
-    case DialogButton::Ignore:
-      return "&Ignorar";
-    case DialogButton::Yes:
-      return "&Sim";
-    case DialogButton::No:
-      return "&Não";
-    case DialogButton::All:
-      return "&Todos";
-    case DialogButton::NoToAll:
-      return "Não p/ todos";
-    case DialogButton::YesToAll:
-      return "Sim p/ todos";
-  }
-  return "&Ok";
-}
-
 TMensagem::TMensagem(IFront& pFront, IAppLoop& pLoop) : FFront(pFront), FLoop(pLoop) {}
 
 void TMensagem::Configurar(TBotoes pBotoes, DialogType pTipo) {

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "app/core/botoes.h"
 #include "dfe/front.h"
 
 namespace luvaro {
@@ -71,8 +72,5 @@ class TMensagem {
 
 // The title of a dialog type: "Atenção", "Erro", "Informação", "Confirmação".
 std::string_view TituloMensagem(DialogType tipo);
-
-// The caption of a button, its access key after the '&' ("&Ok", "&Não", ...).
-std::string_view CaptionBotao(DialogButton botao);
 
 }  // namespace luvaro

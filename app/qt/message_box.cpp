@@ -3,7 +3,7 @@
 #include <QPushButton>
 #include <algorithm>
 
-#include "app/core/mensagem.h"
+#include "app/core/botoes.h"
 
 namespace luvaro {
 namespace {

@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QGuiApplication>
 #include <QMetaObject>
+#include <QObject>
+#include <memory>
 
 #include "app/qt/certificate_dialog.h"
 #include "app/qt/main_window.h"
@@ -23,28 +25,34 @@ class ArrowCursor {
 
 }  // namespace
 
-void AttachToEventLoop(MainThreadQueue& queue, QObject& wakeTarget) {
-  queue.SetWakeUp([&queue, &wakeTarget] {
-    QMetaObject::invokeMethod(
-        &wakeTarget, [&queue] { queue.RunPending(); }, Qt::QueuedConnection);
-  });
-  // exit(), not quit(): quit() first asks every window to close, and the main window refuses.
-  queue.SetTerminateHook([] {
-    QMetaObject::invokeMethod(
-        qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
-  });
+QtFront::QtFront(IWindowHost& host, TfrmPrincipal& window)
+    : m_host(host), m_window(window), m_wakeTarget(std::make_unique<QObject>()) {}
+
+QtFront::~QtFront() = default;
+
+void QtFront::Wake() {
+  QMetaObject::invokeMethod(
+      m_wakeTarget.get(), [this] { m_host.RunPending(); }, Qt::QueuedConnection);
 }
 
-QtFront::QtFront(MainThreadQueue& queue, TfrmPrincipal& window)
-    : m_queue(queue), m_window(window) {}
+// exit(), not quit(): quit() first asks every window to close, and the main window refuses.
+void QtFront::Quit() {
+  QMetaObject::invokeMethod(
+      qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
+}
+
+void QtFront::Exec() {
+  m_window.show();
+  QApplication::exec();
+}
 
 void QtFront::ShowStatus(const std::string& text) {
-  m_queue.Synchronize([&] { m_window.AtualizarStatus(QString::fromUtf8(text)); });
+  m_host.Synchronize([&] { m_window.AtualizarStatus(QString::fromUtf8(text)); });
 }
 
 int QtFront::ShowDialog(const DialogRequest& request) {
   int result = 0;
-  m_queue.Synchronize([&] {
+  m_host.Synchronize([&] {
     // The dialog belongs to the active window of the program, else to the main window.
     QWidget* owner = QApplication::activeWindow() ? QApplication::activeWindow() : &m_window;
     BuiltMessageBox built = BuildMessageBox(request, owner);
@@ -58,7 +66,7 @@ std::optional<std::string> QtFront::ChooseCertificate(
     const std::string& title, const std::string& prompt,
     const std::vector<CertificateChoice>& certificates) {
   std::optional<std::string> chosen;
-  m_queue.Synchronize([&] {
+  m_host.Synchronize([&] {
     CertificateDialog dialog(title, prompt, certificates, nullptr);  // owned by no window
     ArrowCursor cursor;
     dialog.exec();
@@ -69,7 +77,7 @@ std::optional<std::string> QtFront::ChooseCertificate(
 
 std::optional<SecureString> QtFront::AskPin(const PinRequest& request) {
   std::optional<SecureString> pin;
-  m_queue.Synchronize([&] {
+  m_host.Synchronize([&] {
     PinDialog dialog(request, &m_window);
     ArrowCursor cursor;
     dialog.exec();

@@ -1,7 +1,6 @@
 #pragma once
 
-#include "app/core/main_thread_queue.h"
-#include "dfe/front.h"
+#include "app/window_front.h"
 
 class QObject;
 
@@ -9,16 +8,15 @@ namespace luvaro {
 
 class TfrmPrincipal;
 
-// Lets the Qt event loop run the queue: each queued task wakes the loop through wakeTarget
-// (an object of the GUI thread that outlives every other thread), and Terminate() quits it.
-void AttachToEventLoop(MainThreadQueue& queue, QObject& wakeTarget);
-
-// The Qt front. Every call runs on the GUI thread: from another thread it is handed over
-// through the main-thread queue and the caller waits; whatever the call raises comes back to
-// the caller.
-class QtFront final : public IFront {
+// The Qt front. Every front call runs on the GUI thread: from another thread it is handed over
+// through the host's Synchronize and the caller waits; whatever the call raises comes back to
+// the caller. The application object must exist before this object is made.
+class QtFront final : public IWindowFront {
  public:
-  QtFront(MainThreadQueue& queue, TfrmPrincipal& window);
+  QtFront(IWindowHost& host, TfrmPrincipal& window);
+  ~QtFront() override;
+  QtFront(const QtFront&) = delete;  // queued wake-ups refer to this object
+  QtFront& operator=(const QtFront&) = delete;
 
   void ShowStatus(const std::string& text) override;
   int ShowDialog(const DialogRequest& request) override;
@@ -27,9 +25,14 @@ class QtFront final : public IFront {
       const std::vector<CertificateChoice>& certificates) override;
   std::optional<SecureString> AskPin(const PinRequest& request) override;
 
+  void Wake() override;
+  void Quit() override;
+  void Exec() override;
+
  private:
-  MainThreadQueue& m_queue;
+  IWindowHost& m_host;
   TfrmPrincipal& m_window;
+  std::unique_ptr<QObject> m_wakeTarget;  // lives on the GUI thread; queued calls run there
 };
 
 }  // namespace luvaro

@@ -1,42 +1,50 @@
-// The program with the Qt front: the application object, the main-thread queue driven by the
-// Qt event loop, the main window and the start-up.
+// The Qt front of a run: the application object, the main window and the front, made and
+// destroyed together on the GUI thread.
+
+#include "app/qt/qt_run.h"
 
 #include <QApplication>
-#include <QObject>
-#include <utility>
 
-#include "app/core/exit_code.h"
-#include "app/core/main_thread_queue.h"
-#include "app/core/startup.h"
-#include "app/luvaro.h"
 #include "app/qt/main_window.h"
 #include "app/qt/qt_front.h"
 
 namespace luvaro {
+namespace {
 
-int RunGuiFront(int& argc, char** argv, std::vector<std::string> args, UpdateStep update,
-                const WorkerRegistry& workers) {
-  QApplication application(argc, argv);
-  application.setQuitOnLastWindowClosed(false);  // only the run ends the program
+class QtRun final : public IWindowFront {
+ public:
+  QtRun(int& argc, char** argv, IWindowHost& host)
+      : m_application(argc, argv),
+        m_window([&host] { host.Activated(); }),
+        m_front(host, m_window) {
+    QApplication::setQuitOnLastWindowClosed(false);  // only the run ends the program
+  }
 
-  MainThreadQueue queue;
-  QObject wakeTarget;  // lives on the GUI thread; queued calls run there
-  AttachToEventLoop(queue, wakeTarget);
+  void ShowStatus(const std::string& text) override { m_front.ShowStatus(text); }
+  int ShowDialog(const DialogRequest& request) override { return m_front.ShowDialog(request); }
+  std::optional<std::string> ChooseCertificate(
+      const std::string& title, const std::string& prompt,
+      const std::vector<CertificateChoice>& certificates) override {
+    return m_front.ChooseCertificate(title, prompt, certificates);
+  }
+  std::optional<SecureString> AskPin(const PinRequest& request) override {
+    return m_front.AskPin(request);
+  }
+  void Wake() override { m_front.Wake(); }
+  void Quit() override { m_front.Quit(); }
+  void Exec() override { m_front.Exec(); }
 
-  Startup* startupRef = nullptr;
-  TfrmPrincipal window([&startupRef] {
-    if (startupRef) startupRef->Iniciar();
-  });
-  QtFront front(queue, window);
-  {
-    Startup startup(std::move(args), front, queue, std::move(update), workers);
-    startupRef = &startup;
-    window.show();
-    application.exec();
-    queue.Close();  // releases any thread still waiting on the GUI thread
-    startupRef = nullptr;
-  }  // waits for the update and worker threads
-  return GetExitCode();
+ private:
+  // In dependency order: the application outlives every widget.
+  QApplication m_application;
+  TfrmPrincipal m_window;
+  QtFront m_front;
+};
+
+}  // namespace
+
+std::unique_ptr<IWindowFront> CreateQtFront(int& argc, char** argv, IWindowHost& host) {
+  return std::make_unique<QtRun>(argc, argv, host);
 }
 
 }  // namespace luvaro

@@ -1,5 +1,8 @@
 #include "esocial/eventos/esocial_grupo.h"
 
+#include <optional>
+#include <utility>
+
 #include "dfe/xml/texto.h"
 #include "esocial/esocial_evento.h"
 #include "esocial/eventos.h"
@@ -41,7 +44,7 @@ void TeSocialGrupo::GerarXMLs() {
   }
 }
 
-void TeSocialGrupo::SaveToFiles() {
+void TeSocialGrupo::SaveToFiles(GeradosAnteriores<TGeradosCollectionItem>* anteriores) {
   TConfiguracoeseSocial& configuracoes = Componente().Configuracoes();
   const std::string pasta = IncluirDelimitador(
       configuracoes.Arquivos().GetPatheSocial(configuracoes.Geral().IdEmpregador(), nowLocal()));
@@ -52,8 +55,12 @@ void TeSocialGrupo::SaveToFiles() {
       const std::string digitos = digitsOnly(evento.Id());
       const std::string nome = pasta + digitos + "-" + CodigoDoTipoEvento(colecao->TipoEvento()) +
                                "-" + std::to_string(i);
-      evento.SaveToFile(nome + ".xml");
-      FPOwner->Gerados().push_back({colecao->TipoEvento(), nome, evento.XML(), digitos});
+      std::optional<TGeradosCollectionItem> anterior;
+      if (!evento.SaveToFileSeAlterado(nome + ".xml") && anteriores)
+        anterior = anteriores->Tomar(nome);
+      FPOwner->Gerados().push_back(
+          anterior ? std::move(*anterior)
+                   : TGeradosCollectionItem{colecao->TipoEvento(), nome, evento.XML(), digitos});
     }
   }
 }

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "dfe/gravacao_incremental.h"
 #include "esocial/esocial_collection.h"
 
 namespace luvaro {
@@ -12,6 +13,8 @@ class TEventos;
 
 // What the four groups of the container share: their collections in table order, and the
 // operations that walk them.
+struct TGeradosCollectionItem;
+
 class TeSocialGrupo {
  public:
   explicit TeSocialGrupo(TEventos& AOwner);
@@ -25,7 +28,9 @@ class TeSocialGrupo {
   // Asks every event to build its document from its data.
   void GerarXMLs();
   // Writes every event to <folder><Id digits>-<code>-<index>.xml and records it in Gerados.
-  void SaveToFiles();
+  // A file that already holds the event's document is not written again; its entry is taken
+  // from `anteriores` (the previous save's list) when found there.
+  void SaveToFiles(GeradosAnteriores<TGeradosCollectionItem>* anteriores = nullptr);
   // Loads a document whose detected type belongs to this group: a new item is added first,
   // then the document is assigned (signed, identified, validated), so an event whose
   // assignment fails stays with the text it reached and the failure goes to the caller.

@@ -21,10 +21,11 @@
 #include "app/core/app_loop.h"
 #include "app/core/exit_code.h"
 #include "app/core/update_step.h"
-#include "app/luvaro.h"
 #include "app/qt/certificate_dialog.h"
 #include "app/qt/main_window.h"
 #include "app/qt/pin_dialog.h"
+#include "app/qt/qt_run.h"
+#include "app/window_run.h"
 #include "dfe/platform/linux/token_environment.h"
 #include "dfe/raii/curl.h"
 #include "dfe/ssl/libxml2_global.h"
@@ -140,7 +141,7 @@ TEST(EsocialOnX, SendRunWithTheChooserAndScreenshots) {
   static char* argv[] = {nome, nullptr};
   int argc = 1;
   SetExitCode(0);
-  const int codigo = RunGuiFront(argc, argv, args, NoUpdate, workers);
+  const int codigo = RunWindowFront(argc, argv, args, NoUpdate, workers, CreateQtFront);
 
   EXPECT_EQ(codigo, 0) << (g_visto.mensagens.empty() ? "" : g_visto.mensagens[0].toStdString());
   // The one message: the fixture lot's document of no known type, named at the end of the send

@@ -16,6 +16,7 @@
 #include "app/core/silent_abort.h"
 #include "app/qt/main_window.h"
 #include "app/qt/qt_front.h"
+#include "app/window_run.h"
 #include "tests/gui/qt_test_app.h"
 
 namespace luvaro {
@@ -98,11 +99,10 @@ TEST(MainWindow, StartsWithoutActivationAfterBeingShown) {
 // A worker's status and stop-flag message run on the GUI thread; the abort comes back.
 TEST(QtFront, WorkerCallsAreHandedToTheGuiThread) {
   MainThreadQueue queue;
-  QObject wakeTarget;
-  AttachToEventLoop(queue, wakeTarget);
+  QueueWindowHost host(queue);
   TfrmPrincipal window({});
-  QtFront front(queue, window);
-  window.show();
+  QtFront front(host, window);
+  host.Attach(front);
 
   // Answers every message box as soon as it is up, as a user pressing Enter would.
   int dialogsShown = 0;
@@ -131,7 +131,7 @@ TEST(QtFront, WorkerCallsAreHandedToTheGuiThread) {
       aborted = true;
     }
   });
-  QApplication::exec();  // the program's loop, quit by the stop flag's terminate request
+  front.Exec();  // the program's loop, quit by the stop flag's terminate request
   queue.Close();
   worker.join();
 

@@ -1,5 +1,6 @@
-// The whole program with the Qt front (offscreen): the loop ends by itself with the run's exit
-// code, after a worker's end, a parameter error or a stop-flag message.
+// The whole program with the Qt front (offscreen), loaded as the program loads it (the window
+// module): the loop ends by itself with the run's exit code, after a worker's end, a parameter
+// error or a stop-flag message.
 
 #include <gtest/gtest.h>
 
@@ -11,7 +12,7 @@
 
 #include "app/core/exit_code.h"
 #include "app/core/mensagem.h"
-#include "app/luvaro.h"
+#include "app/window_run.h"
 
 namespace luvaro {
 namespace {
@@ -71,7 +72,13 @@ class QtRun : public ::testing::Test {
     static char* argv[] = {name, nullptr};
     int argc = 1;
     positions.insert(positions.begin(), "/opt/Luvaro");
-    return RunGuiFront(argc, argv, positions, NoUpdate, workers);
+    std::string error;
+    const std::optional<WindowFrontFactory> module = LoadWindowModule(LUVARO_WINDOW_MODULE, error);
+    if (!module) {
+      ADD_FAILURE() << error;
+      return -1;
+    }
+    return RunWindowFront(argc, argv, positions, NoUpdate, workers, *module);
   }
 
   WorkerRegistry workers;

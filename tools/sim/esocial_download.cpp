@@ -122,7 +122,7 @@ Checado ChecarSolicitacao(xmlNode* payload, const Solicitacao& esperada, Service
     return checado;
   }
   const SignatureCheck assinatura =
-      VerifyEnvelopedSignature(checado.doc.get(), context.config.trustedCaPem);
+      SignatureVerifier(context.config.trustedCaPem).Verify(checado.doc.get());
   if (!assinatura.valid) {
     checado.recusa = Status{kSolicitacaoErroCertificado, assinatura.detail};
   }

@@ -97,7 +97,7 @@ std::optional<std::string> ReferenciaForaDoEvento(xmlNode* root, const std::stri
 }
 
 CheckedEvent CheckEvent(xmlNode* evento, const Inscricao& empregadorDoLote, SchemaSet& schemas,
-                        const std::optional<std::string>& trustedCaPem) {
+                        const SignatureVerifier& verifier) {
   CheckedEvent checked;
   checked.loteId = Attribute(evento, "Id").value_or("");
   xmlNode* content = FirstElement(evento);
@@ -127,7 +127,7 @@ CheckedEvent CheckEvent(xmlNode* evento, const Inscricao& empregadorDoLote, Sche
   }
 
   // Signature first: the schema check below registers identifiers in the document.
-  const SignatureCheck signature = VerifyEnvelopedSignature(doc.get(), trustedCaPem);
+  const SignatureCheck signature = verifier.Verify(doc.get());
   if (!signature.valid) {
     checked.ocorrencias.push_back(
         Erro(kOcorrenciaAssinatura, signature.detail, "/eSocial/Signature"));
@@ -266,8 +266,9 @@ LotCheck CheckLot(xmlNode* lot, SchemaSet& schemas,
   }
   check.cdResposta = kLoteRecebido.code;
   check.descResposta = std::string(kLoteRecebido.text);
+  const SignatureVerifier verifier(trustedCaPem);  // one trusted store for the whole lot
   for (xmlNode* evento : eventos) {
-    check.eventos.push_back(CheckEvent(evento, *check.ideEmpregador, schemas, trustedCaPem));
+    check.eventos.push_back(CheckEvent(evento, *check.ideEmpregador, schemas, verifier));
   }
   return check;
 }

@@ -40,7 +40,7 @@ struct LotCheck {
 
 // Checks the lot document (the `eSocial` element inside loteEventos; null when there is none):
 // namespace, emptiness, the lot schema, the number of events; then every event's signature
-// (libxmlsec1; `trustedCaPem` as in VerifyEnvelopedSignature), its schema when the folder has one
+// (libxmlsec1; `trustedCaPem` as in SignatureVerifier), its schema when the folder has one
 // for its namespace, its identifier against the lot's and its employer against the lot's.
 LotCheck CheckLot(xmlNode* lot, SchemaSet& schemas, const std::optional<std::string>& trustedCaPem);
 

@@ -1,7 +1,9 @@
 #include "tools/sim/esocial_signature.h"
 
+#include <algorithm>
 #include <stdexcept>
 #include <string_view>
+#include <vector>
 
 #include <libxml/tree.h>
 #include <openssl/err.h>
@@ -13,16 +15,23 @@
 #include <xmlsec/xmltree.h>
 #include <xmlsec/templates.h>
 #include <xmlsec/crypto.h>
+#include <xmlsec/base64.h>
+#include <xmlsec/keys.h>
 #include <xmlsec/openssl/app.h>
+#include <xmlsec/openssl/evp.h>
+#include <openssl/x509_vfy.h>
+#include <openssl/x509v3.h>
 
 #include "dfe/raii/openssl.h"
 
 namespace luvaro::sim {
 namespace {
 
-using KeysMngr = std::unique_ptr<xmlSecKeysMngr, CFree<&xmlSecKeysMngrDestroy>>;
 using DSigCtx = std::unique_ptr<xmlSecDSigCtx, CFree<&xmlSecDSigCtxDestroy>>;
 using SecKey = std::unique_ptr<xmlSecKey, CFree<&xmlSecKeyDestroy>>;
+using X509Store = std::unique_ptr<X509_STORE, CFree<&X509_STORE_free>>;
+using X509StoreCtx = std::unique_ptr<X509_STORE_CTX, CFree<&X509_STORE_CTX_free>>;
+using XmlCharPtr = std::unique_ptr<xmlChar, CFree<[](xmlChar* p) { xmlFree(p); }>>;
 
 const xmlSecByte* Bytes(const std::string& text) {
   return reinterpret_cast<const xmlSecByte*>(text.data());
@@ -63,6 +72,82 @@ bool RestrictTransforms(xmlSecDSigCtx* ctx) {
   return true;
 }
 
+// The element children of `parent` named `name` in the signature namespace.
+std::vector<xmlNode*> DsigChildren(xmlNode* parent, const xmlChar* name) {
+  std::vector<xmlNode*> found;
+  for (xmlNode* n = parent ? parent->children : nullptr; n; n = n->next)
+    if (n->type == XML_ELEMENT_NODE && xmlSecCheckNodeName(n, name, xmlSecDSigNs))
+      found.push_back(n);
+  return found;
+}
+
+// The certificates of the signature's KeyInfo/X509Data/X509Certificate elements; one that
+// cannot be read makes the whole list empty.
+std::vector<X509Ptr> SignatureCertificates(xmlNode* signature) {
+  std::vector<X509Ptr> certificates;
+  for (xmlNode* keyInfo : DsigChildren(signature, xmlSecNodeKeyInfo)) {
+    for (xmlNode* data : DsigChildren(keyInfo, xmlSecNodeX509Data)) {
+      for (xmlNode* node : DsigChildren(data, xmlSecNodeX509Certificate)) {
+        const XmlCharPtr text(xmlNodeGetContent(node));
+        if (!text) return {};
+        std::vector<xmlSecByte> der(static_cast<std::size_t>(xmlStrlen(text.get())) + 1);
+        xmlSecSize size = 0;
+        const int rc = xmlSecBase64Decode_ex(text.get(), der.data(), der.size(), &size);
+        const unsigned char* cursor = der.data();
+        X509Ptr certificate(
+            rc == 0 && size > 0 ? d2i_X509(nullptr, &cursor, static_cast<long>(size)) : nullptr);
+        if (!certificate) return {};
+        certificates.push_back(std::move(certificate));
+      }
+    }
+  }
+  return certificates;
+}
+
+// The signer's public key as an xmlsec key: from the certificate that issued none of the
+// others, checked against `trusted` (when given) with the others as intermediates. Null when
+// there is no usable certificate or it does not chain to the trusted store.
+SecKey SignerKey(xmlNode* signature, X509_STORE* trusted) {
+  std::vector<X509Ptr> certificates = SignatureCertificates(signature);
+  if (certificates.empty()) return nullptr;
+  X509* leaf = nullptr;
+  for (const X509Ptr& candidate : certificates) {
+    const bool issuer =
+        std::any_of(certificates.begin(), certificates.end(), [&](const X509Ptr& other) {
+          return other != candidate && X509_check_issued(candidate.get(), other.get()) == X509_V_OK;
+        });
+    if (!issuer) {
+      leaf = candidate.get();
+      break;
+    }
+  }
+  if (!leaf) return nullptr;
+  if (trusted) {
+    X509StackPtr chain(sk_X509_new_null());
+    if (!chain) return nullptr;
+    for (const X509Ptr& other : certificates) {
+      if (other.get() != leaf && !sk_X509_push(chain.get(), other.get())) return nullptr;
+    }
+    X509StoreCtx context(X509_STORE_CTX_new());
+    const bool chains = context &&
+                        X509_STORE_CTX_init(context.get(), trusted, leaf, chain.get()) == 1 &&
+                        X509_verify_cert(context.get()) == 1;
+    sk_X509_zero(chain.get());  // borrowed: the list above owns them
+    if (!chains) return nullptr;
+  }
+  EvpPkeyPtr publicKey(X509_get_pubkey(leaf));
+  if (!publicKey) return nullptr;
+  xmlSecKeyDataPtr value = xmlSecOpenSSLEvpKeyAdopt(publicKey.get());
+  if (!value) return nullptr;
+  publicKey.release();  // adopted by the key data
+  SecKey key(xmlSecKeyCreate());
+  if (!key || xmlSecKeySetValue(key.get(), value) < 0) {
+    xmlSecKeyDataDestroy(value);
+    return nullptr;
+  }
+  return key;
+}
+
 xmlNode* SignatureBelowRoot(xmlDoc* doc) {
   xmlNode* root = xmlDocGetRootElement(doc);
   for (xmlNode* n = root ? root->children : nullptr; n; n = n->next) {
@@ -95,42 +180,57 @@ XmlSecLibrary::~XmlSecLibrary() {
   xmlSecShutdown();
 }
 
-SignatureCheck VerifyEnvelopedSignature(xmlDoc* doc,
-                                        const std::optional<std::string>& trustedCaPem) {
+struct SignatureVerifier::Impl {
+  X509Store trusted;  // null: the certificate is not judged
+};
+
+SignatureVerifier::SignatureVerifier(const std::optional<std::string>& trustedCaPem)
+    : m_impl(std::make_unique<Impl>()) {
+  if (!trustedCaPem) return;
+  ERR_clear_error();
+  m_impl->trusted.reset(X509_STORE_new());
+  BioPtr bio(BIO_new_mem_buf(trustedCaPem->data(), static_cast<int>(trustedCaPem->size())));
+  if (!m_impl->trusted || !bio)
+    throw std::runtime_error("X509_STORE_new failed: " + DrainOpenSsl());
+  int loaded = 0;
+  while (X509Ptr ca{PEM_read_bio_X509(bio.get(), nullptr, nullptr, nullptr)}) {
+    if (X509_STORE_add_cert(m_impl->trusted.get(), ca.get()) != 1)
+      throw std::runtime_error("X509_STORE_add_cert failed: " + DrainOpenSsl());
+    ++loaded;
+  }
+  ERR_clear_error();  // the end of the PEM text
+  if (loaded == 0) throw std::runtime_error("the trusted CA file holds no PEM certificate");
+}
+
+SignatureVerifier::~SignatureVerifier() = default;
+
+SignatureCheck SignatureVerifier::Verify(xmlDoc* doc) const {
   SignatureCheck check;
   xmlNode* signature = SignatureBelowRoot(doc);
   if (!signature) {
     check.detail = "O evento não está assinado.";
     return check;
   }
-  KeysMngr mngr(xmlSecKeysMngrCreate());
-  if (!mngr || xmlSecOpenSSLAppDefaultKeysMngrInit(mngr.get()) < 0) {
-    throw std::runtime_error("xmlSecOpenSSLAppDefaultKeysMngrInit failed");
+  ERR_clear_error();
+  SecKey key = SignerKey(signature, m_impl->trusted.get());
+  if (!key) {
+    ERR_clear_error();
+    check.detail = m_impl->trusted
+                       ? "O certificado da assinatura do evento não é de uma cadeia confiável."
+                       : "Não foi possível obter a chave do certificado da assinatura do evento.";
+    return check;
   }
-  if (trustedCaPem &&
-      xmlSecOpenSSLAppKeysMngrCertLoadMemory(
-          mngr.get(), Bytes(*trustedCaPem), static_cast<xmlSecSize>(trustedCaPem->size()),
-          xmlSecKeyDataFormatPem, xmlSecKeyDataTypeTrusted) < 0) {
-    throw std::runtime_error("xmlSecOpenSSLAppKeysMngrCertLoadMemory failed: " + DrainOpenSsl());
-  }
-  DSigCtx ctx(xmlSecDSigCtxCreate(mngr.get()));
+  DSigCtx ctx(xmlSecDSigCtxCreate(nullptr));
   if (!ctx || !RestrictTransforms(ctx.get()))
     throw std::runtime_error("xmlSecDSigCtxCreate failed");
-  if (!trustedCaPem) {
-    ctx->keyInfoReadCtx.flags |= XMLSEC_KEYINFO_FLAGS_X509DATA_DONT_VERIFY_CERTS;
-  }
+  ctx->signKey = key.release();  // the context owns it from here
   const xmlChar* ids[] = {BAD_CAST "Id", BAD_CAST "ID", nullptr};
   xmlSecAddIDs(doc, xmlDocGetRootElement(doc), ids);
 
   const int rc = xmlSecDSigCtxVerify(ctx.get(), signature);
   ERR_clear_error();
   if (rc < 0) {
-    check.detail = ctx->signKey == nullptr
-                       ? "Não foi possível obter a chave do certificado da assinatura do evento."
-                       : "A assinatura do evento não pôde ser processada.";
-    if (trustedCaPem && ctx->signKey == nullptr) {
-      check.detail = "O certificado da assinatura do evento não é de uma cadeia confiável.";
-    }
+    check.detail = "A assinatura do evento não pôde ser processada.";
     return check;
   }
   if (ctx->status != xmlSecDSigStatusSucceeded) {

@@ -25,12 +25,28 @@ struct SignatureCheck {
   std::string detail;  // why it failed, in Portuguese
 };
 
-// Verifies the first Signature element directly below the document's root with libxmlsec1. The
-// key comes from the X509Certificate carried in the signature; with `trustedCaPem` the
-// certificate must also chain to that CA, without it the certificate itself is not judged.
-// The reference may be empty (the whole document) or name an "Id"/"ID" attribute.
-SignatureCheck VerifyEnvelopedSignature(_xmlDoc* doc,
-                                        const std::optional<std::string>& trustedCaPem);
+// Verifies the first Signature element directly below a document's root with libxmlsec1. The
+// key comes from the X509Certificate carried in the signature (more than one: the one that
+// issued none of the others, the rest helping to build its chain); with `trustedCaPem` the
+// certificate must also chain to that CA (and to nothing else: the system's roots play no
+// part), without it the certificate itself is not judged. The reference may be empty (the
+// whole document) or name an "Id"/"ID" attribute.
+//
+// Made once per lot: the trusted store is built here, so each event's check only reads its own
+// certificate. One thread at a time.
+class SignatureVerifier {
+ public:
+  explicit SignatureVerifier(const std::optional<std::string>& trustedCaPem);
+  ~SignatureVerifier();
+  SignatureVerifier(const SignatureVerifier&) = delete;  // owns the trusted store
+  SignatureVerifier& operator=(const SignatureVerifier&) = delete;
+
+  SignatureCheck Verify(_xmlDoc* doc) const;
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> m_impl;
+};
 
 // The stand-in's own signing identity, used for the documents the government signs in its
 // replies (receipts and totalizers).

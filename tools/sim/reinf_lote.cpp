@@ -63,8 +63,7 @@ std::optional<std::string> ReferenciaForaDoEvento(xmlNode* root, const std::stri
          "\").";
 }
 
-CheckedEvent CheckEvent(xmlNode* evento, SchemaSet& schemas,
-                        const std::optional<std::string>& trustedCaPem) {
+CheckedEvent CheckEvent(xmlNode* evento, SchemaSet& schemas, const SignatureVerifier& verifier) {
   CheckedEvent checked;
   checked.loteId = Attribute(evento, "id").value_or("");
   xmlNode* content = FirstElement(evento);
@@ -117,7 +116,7 @@ CheckedEvent CheckEvent(xmlNode* evento, SchemaSet& schemas,
 
   // Signature first: the schema check below registers identifiers of its own in the document.
   RegistrarId(checked.doc.get(), evt);
-  const SignatureCheck signature = VerifyEnvelopedSignature(checked.doc.get(), trustedCaPem);
+  const SignatureCheck signature = verifier.Verify(checked.doc.get());
   if (!signature.valid) {
     checked.ocorrencias.push_back(
         ErroEvento(kOcorrenciaAssinatura, signature.detail, "/Reinf/Signature"));
@@ -232,8 +231,9 @@ LotCheck CheckLot(xmlNode* lot, SchemaSet& schemas,
   }
   LotCheck check;
   check.recebido = true;
+  const SignatureVerifier verifier(trustedCaPem);  // one trusted store for the whole lot
   for (xmlNode* evento : eventos) {
-    check.eventos.push_back(CheckEvent(evento, schemas, trustedCaPem));
+    check.eventos.push_back(CheckEvent(evento, schemas, verifier));
   }
   return check;
 }

@@ -66,7 +66,7 @@ struct LotCheck {
 // Checks the lot document (the `Reinf` element inside loteEventos; null when there is none):
 // namespace and version, emptiness, the lot schema; then every event: that it is an EFD-Reinf
 // event of this version, its signature (libxmlsec1; the reference must name the event element's
-// id; `trustedCaPem` as in VerifyEnvelopedSignature), its schema when the folder has one, and
+// id; `trustedCaPem` as in SignatureVerifier), its schema when the folder has one, and
 // that its identifier is the one of its `evento`.
 LotCheck CheckLot(xmlNode* lot, SchemaSet& schemas, const std::optional<std::string>& trustedCaPem);
 

@@ -71,6 +71,8 @@ class SimServer {
   const StopSignal& Stop() const { return m_stop; }
 
  private:
+  // What every server of a role gets, plain or TLS.
+  static void Tune(httplib::Server& server);
   httplib::Server::Handler Wrap(const std::string& endpoint, Handler handler);
   void Serve(const std::string& endpoint, const Handler& handler, const httplib::Request& request,
              httplib::Response& response);

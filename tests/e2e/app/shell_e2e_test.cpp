@@ -8,6 +8,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <stdexcept>
 #include <filesystem>
@@ -48,6 +49,53 @@ class RefusingPort {
   int m_port = 0;
 };
 
+// A loopback port that accepts connections and never answers: a client that reached it waits.
+class SilentPort {
+ public:
+  SilentPort() : m_fd(socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0)) {
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    if (m_fd < 0 || bind(m_fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        listen(m_fd, 4) != 0 ||
+        getsockname(m_fd, reinterpret_cast<sockaddr*>(&address), &length) != 0)
+      throw std::runtime_error("cannot listen on a loopback port");
+    m_port = ntohs(address.sin_port);
+  }
+  ~SilentPort() {
+    if (m_client >= 0) close(m_client);
+    close(m_fd);
+  }
+  SilentPort(const SilentPort&) = delete;  // one owner closes the sockets
+  SilentPort& operator=(const SilentPort&) = delete;
+  int port() const { return m_port; }
+
+  // Waits up to `limit` for the first client; whether one came.
+  bool Accept(std::chrono::milliseconds limit) {
+    pollfd waiting{m_fd, POLLIN, 0};
+    if (poll(&waiting, 1, static_cast<int>(limit.count())) != 1) return false;
+    m_client = accept4(m_fd, nullptr, nullptr, SOCK_CLOEXEC);
+    return m_client >= 0;
+  }
+
+ private:
+  int m_fd;
+  int m_client = -1;
+  int m_port = 0;
+};
+
+// The shared libraries a running process has mapped, one path per line.
+std::string MappedLibraries(pid_t pid) {
+  return ReadFile(fs::path("/proc") / std::to_string(pid) / "maps");
+}
+
+// GUI libraries: Qt, the X11/xcb and GL stacks, and the part of ICU only Qt uses (libxml2
+// itself needs ICU's common library, so that one is mapped by every run).
+const std::vector<std::string> kGuiLibraries = {
+    "libQt6",    "libX11",     "libxcb",        "libGL",       "libEGL",
+    "libOpenGL", "libicui18n", "libfontconfig", "libfreetype", "luvaro-qt.so"};
+
 class ShellE2E : public ::testing::Test {
  protected:
   ProcessResult Run(const fs::path& exe, std::vector<std::string> args,
@@ -73,6 +121,48 @@ class ShellE2E : public ::testing::Test {
   TempDir home{"luvaro-e2e-shell"};
   RefusingPort update;
 };
+
+// At its first request (the update query) a headless run has mapped no GUI library; a run with
+// a display has loaded the window module and Qt by then. The maps are read while the program
+// waits on the answer.
+TEST_F(ShellE2E, OnlyARunWithAWindowMapsTheGuiLibraries) {
+  struct Case {
+    const char* name;
+    std::map<std::string, std::string> env;
+    bool window;
+  };
+  const Case cases[] = {
+      {"headless", {{"LUVARO_HEADLESS", "1"}}, false},
+      {"no display", {}, false},
+#ifdef LUVARO_WINDOW_MODULE
+      {"window", {{"QT_QPA_PLATFORM", "offscreen"}}, true},
+#endif
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    SilentPort silent;
+    ProcessOptions options;
+    options.args = {"v", "0", "http://erp/", "1", "0", "k", "esocial"};
+    options.env = c.env;
+    options.env["LUVARO_HOME"] = home.path().string();
+    options.env["LUVARO_ATUALIZACAO_URL"] = "http://127.0.0.1:" + std::to_string(silent.port());
+    options.unsetEnv = {"DISPLAY", "WAYLAND_DISPLAY"};
+    if (!c.env.contains("LUVARO_HEADLESS")) options.unsetEnv.push_back("LUVARO_HEADLESS");
+    if (!c.env.contains("QT_QPA_PLATFORM")) options.unsetEnv.push_back("QT_QPA_PLATFORM");
+    BackgroundProcess luvaro(kExe, options);
+    ASSERT_TRUE(silent.Accept(std::chrono::seconds(30))) << luvaro.StdErr();
+    const std::string maps = MappedLibraries(luvaro.pid());
+    EXPECT_NE(maps.find("libcurl"), std::string::npos) << "the maps were read";
+    for (const std::string& library : kGuiLibraries) {
+      SCOPED_TRACE(library);
+      if (library == "libQt6" || library == "luvaro-qt.so")
+        EXPECT_EQ(maps.find(library) != std::string::npos, c.window);
+      else if (!c.window)
+        EXPECT_EQ(maps.find(library), std::string::npos);
+    }
+    luvaro.Terminate();
+  }
+}
 
 const std::string kInicio = "Iniciando...\n";
 const std::string kSetando = "Setando os parametros...\n";

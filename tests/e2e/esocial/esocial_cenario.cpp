@@ -75,9 +75,10 @@ RefusingPort::~RefusingPort() {
   if (m_fd >= 0) close(m_fd);
 }
 
-EsocialCenario::EsocialCenario(bool pAnunciarGoverno)
+EsocialCenario::EsocialCenario(bool pAnunciarGoverno, const fs::path& pFixturesErp)
     : m_update(kSim, "update", {}),
-      m_erp(kSim, "erp", {"--fixtures", kFixturesErp.string()}),
+      m_erp(kSim, "erp",
+            {"--fixtures", (pFixturesErp.empty() ? kFixturesErp : pFixturesErp).string()}),
       m_esocial(kSim, "esocial",
                 ArgsGoverno(Preparar(m_home.path()) / "schemas", pAnunciarGoverno)) {
   WriteFile(Home() / "eSocialServicos.ini", TabelaServicos(m_esocial.BaseUrl()));

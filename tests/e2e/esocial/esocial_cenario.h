@@ -45,8 +45,10 @@ class EsocialCenario {
   static constexpr std::string_view kVersaoOrvane = "4.0.01-180629";
 
   // With pAnunciarGoverno, the eSocial role writes a line on its standard output for every
-  // request it records (SimProcess::ReadLine), before any delay fault.
-  explicit EsocialCenario(bool pAnunciarGoverno = false);
+  // request it records (SimProcess::ReadLine), before any delay fault. The ERP hands out the
+  // lots of pFixturesErp (the folder form of its --fixtures), by default the ones above.
+  explicit EsocialCenario(bool pAnunciarGoverno = false,
+                          const std::filesystem::path& pFixturesErp = {});
 
   const std::filesystem::path& Home() const { return m_home.path(); }
   SimProcess& Erp() { return m_erp; }

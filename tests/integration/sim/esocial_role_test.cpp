@@ -2,6 +2,18 @@
 // certificate from the test CA, a lot signed by the xmlsec1 tool with the token's company
 // certificate, the reply and the query, and what the simulator recorded of both.
 #include <curl/curl.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <optional>
+#include <stdexcept>
+#include <thread>
 
 #include <filesystem>
 #include <memory>
@@ -210,6 +222,73 @@ TEST(EsocialRoleOptionsTest, MissingOrWrongOptionsEndWithUsageError) {
     EXPECT_EQ(result.exitCode, 2);
     EXPECT_NE(result.err.find(c.message), std::string::npos) << result.err;
   }
+}
+
+// Whether the connection that the process `pid` holds with the peer at local port `peerPort`
+// sends without delay (TCP_NODELAY); nothing while the process has not accepted it yet. The
+// socket is borrowed from the process through its pidfd (the caller is its parent).
+std::optional<bool> NoDelayOfAcceptedSocket(pid_t pid, int peerPort) {
+  const int process = static_cast<int>(syscall(SYS_pidfd_open, pid, 0));
+  if (process < 0) throw std::runtime_error(std::string("pidfd_open: ") + std::strerror(errno));
+  std::optional<bool> found;
+  for (const auto& entry : fs::directory_iterator(fs::path("/proc") / std::to_string(pid) / "fd")) {
+    std::error_code error;
+    if (!fs::read_symlink(entry.path(), error).string().starts_with("socket:")) continue;
+    const int target = std::stoi(entry.path().filename().string());
+    const int fd = static_cast<int>(syscall(SYS_pidfd_getfd, process, target, 0));
+    if (fd < 0) continue;  // closed meanwhile
+    sockaddr_in peer{};
+    socklen_t length = sizeof peer;
+    int noDelay = 0;
+    socklen_t size = sizeof noDelay;
+    if (getpeername(fd, reinterpret_cast<sockaddr*>(&peer), &length) == 0 &&
+        peer.sin_family == AF_INET && ntohs(peer.sin_port) == peerPort &&
+        getsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &noDelay, &size) == 0)
+      found = noDelay != 0;
+    close(fd);
+  }
+  close(process);
+  return found;
+}
+
+// Replies are written in more than one part (headers, then body, over TLS in records): every
+// connection the simulator accepts, plain or TLS, sends them without waiting for the client's
+// delayed acknowledgement.
+TEST_F(EsocialRoleTest, EveryAcceptedConnectionSendsWithoutDelay) {
+  ProcessOptions plain;
+  plain.args = {"update", "--output", (m_dir / "saida-update").string()};
+  BackgroundProcess update(LUVARO_SIM_PATH, plain);
+  const std::string updateBase = update.ReadLine();
+  struct Case {
+    const char* name;
+    pid_t pid;
+    std::string base;
+  };
+  const Case cases[] = {{"TLS", m_sim->pid(), m_base}, {"HTTP", update.pid(), updateBase}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::regex port(R"(^https?://127\.0\.0\.1:(\d+)/$)");
+    std::smatch match;
+    ASSERT_TRUE(std::regex_match(c.base, match, port)) << c.base;
+    const int client = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    ASSERT_GE(client, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(static_cast<uint16_t>(std::stoi(match[1].str())));
+    ASSERT_EQ(connect(client, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    socklen_t length = sizeof address;
+    ASSERT_EQ(getsockname(client, reinterpret_cast<sockaddr*>(&address), &length), 0);
+    std::optional<bool> noDelay;
+    for (int tries = 0; !noDelay && tries < 500; ++tries) {
+      noDelay = NoDelayOfAcceptedSocket(c.pid, ntohs(address.sin_port));
+      if (!noDelay) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    close(client);
+    ASSERT_TRUE(noDelay.has_value()) << "the simulator never accepted the connection";
+    EXPECT_TRUE(*noDelay);
+  }
+  EXPECT_EQ(update.Terminate(), 0) << update.StdErr();
 }
 
 }  // namespace

@@ -202,6 +202,36 @@ TEST_F(EventosTest, ArquivosGravadosDepoisDeCadaDocumento) {
   EXPECT_TRUE(test::Arquivos(docs).empty());
 }
 
+// The save after each document writes only what changed: a file that already holds its
+// event's document is left alone (a run of n documents writes n files, not n(n+1)/2), and an
+// event whose document changed is written again under its name. Gerados stays complete.
+TEST_F(EventosTest, CadaArquivoGravadoDeNovoSoQuandoOEventoMuda) {
+  eventos.LoadFromString(DocumentoAssinado("evtInfoEmpregador", "ID1"));
+  const std::filesystem::path s1000 = docs / "-S-1000-0.xml";  // signed already: no Id read
+  test::WriteFile(s1000, "marca");  // not what the event holds: shows whether it is written
+  for (int i = 2; i <= 4; ++i)
+    eventos.LoadFromString(DocumentoAssinado("evtTabRubrica", "ID" + std::to_string(i)));
+  EXPECT_EQ(test::ReadFile(s1000), "marca") << "unchanged: not written again";
+
+  TeSocialEvento& primeiro = eventos.Iniciais().S1000().Items(0).evtInfoEmpregador();
+  primeiro.SetXML(DocumentoAssinado("evtInfoEmpregador", "ID1", "<alterado/>"));
+  eventos.SaveToFiles();
+  EXPECT_EQ(test::ReadFile(s1000), primeiro.XML() + "\r\n") << "changed: written again";
+
+  const TGeradosCollection& gerados = eventos.Gerados();
+  ASSERT_EQ(gerados.size(), 4u);
+  EXPECT_EQ(gerados[0].XML, primeiro.XML());
+  for (int i = 0; i < 3; ++i) {
+    SCOPED_TRACE(i);
+    const TeSocialEvento& rubrica = eventos.Tabelas().S1010().Items(i).EvtTabRubrica();
+    EXPECT_EQ(gerados[static_cast<std::size_t>(i) + 1].XML, rubrica.XML());
+    EXPECT_EQ(gerados[static_cast<std::size_t>(i) + 1].PathNome,
+              (docs / ("-S-1010-" + std::to_string(i))).string());
+    EXPECT_EQ(test::ReadFile(gerados[static_cast<std::size_t>(i) + 1].PathNome + ".xml"),
+              rubrica.XML() + "\r\n");
+  }
+}
+
 // A document that cannot be signed ends the call: only signed events may travel in a lot, so
 // it leaves its collection again; the pieces after it are not looked at and the container is
 // not saved for that piece.
