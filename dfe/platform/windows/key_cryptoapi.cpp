@@ -194,11 +194,24 @@ std::string AssinarResumo(PCCERT_CONTEXT certificate, const ChaveCertificado& ch
     hash = HashComValor(provedor, algoritmo, digest);
     if (!hash) FalhaCripto("CryptCreateHash", GetLastError());
   }
+  // A key whose specification the system does not tell as one of the two (Wine's PFX import
+  // says 3) is tried as the key-exchange key, then as the signature key.
+  std::vector<DWORD> keySpecs{chave.KeySpec()};
+  if (chave.KeySpec() != AT_KEYEXCHANGE && chave.KeySpec() != AT_SIGNATURE)
+    keySpecs = {AT_KEYEXCHANGE, AT_SIGNATURE};
   std::string signature(1024, '\0');
-  DWORD length = static_cast<DWORD>(signature.size());
-  if (!CryptSignHashW(hash.get(), chave.KeySpec(), nullptr, 0,
-                      reinterpret_cast<BYTE*>(signature.data()), &length))
-    FalhaCripto("CryptSignHash", GetLastError());
+  DWORD length = 0;
+  DWORD erro = 0;
+  for (const DWORD keySpec : keySpecs) {
+    length = static_cast<DWORD>(signature.size());
+    if (CryptSignHashW(hash.get(), keySpec, nullptr, 0, reinterpret_cast<BYTE*>(signature.data()),
+                       &length)) {
+      erro = 0;
+      break;
+    }
+    erro = GetLastError();
+  }
+  if (erro != 0) FalhaCripto("CryptSignHash", erro);
   while (length >= 257 && signature[length - 1] == '\0') --length;
   signature.resize(length);
   std::reverse(signature.begin(), signature.end());  // CryptoAPI gives little-endian
