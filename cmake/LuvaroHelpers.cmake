@@ -26,4 +26,15 @@ function(luvaro_add_test name)
   endif()
   set_tests_properties(${name} PROPERTIES LABELS "${T_LABELS}" TIMEOUT ${T_TIMEOUT}
     ENVIRONMENT "LUVARO_SHARED_SCHEMAS=${LUVARO_SHARED_SCHEMAS};LUVARO_HEADLESS=1;${T_ENVIRONMENT}")
+  if(WIN32)
+    # Under Wine, in the prefix that the fixture of tests/windows makes for each ctest run.
+    set_property(TEST ${name} APPEND PROPERTY ENVIRONMENT ${LUVARO_WINE_ENVIRONMENT})
+    set_property(TEST ${name} APPEND PROPERTY LABELS windows)
+    set_property(TEST ${name} PROPERTY FIXTURES_REQUIRED wine)
+    # Cases whose expectations belong to Linux (tests/windows/CMakeLists.txt says which, why).
+    if(LUVARO_WINDOWS_EXCLUDE_${name})
+      list(JOIN LUVARO_WINDOWS_EXCLUDE_${name} ":" excluded)
+      set_property(TEST ${name} APPEND PROPERTY ENVIRONMENT "GTEST_FILTER=-${excluded}")
+    endif()
+  endif()
 endfunction()

@@ -1,6 +1,6 @@
 #include "dfe/ssl/codec.h"
 
-#include <openssl/evp.h>
+#include "dfe/ssl/codec_int.h"
 
 namespace luvaro {
 
@@ -35,12 +35,7 @@ std::optional<std::string> HexDecode(std::string_view text) {
 }
 
 std::string Base64Encode(std::string_view bytes) {
-  std::string text(4 * ((bytes.size() + 2) / 3), '\0');
-  const int n = EVP_EncodeBlock(reinterpret_cast<unsigned char*>(text.data()),
-                                reinterpret_cast<const unsigned char*>(bytes.data()),
-                                static_cast<int>(bytes.size()));
-  text.resize(n < 0 ? 0 : static_cast<std::size_t>(n));
-  return text;
+  return Base64EncodeBlock(bytes);
 }
 
 std::optional<std::string> Base64Decode(std::string_view text) {
@@ -56,13 +51,8 @@ std::optional<std::string> Base64Decode(std::string_view text) {
   if (clean.size() % 4 != 0) return std::nullopt;
   const std::size_t pad = clean.ends_with("==") ? 2 : clean.ends_with('=') ? 1 : 0;
   if (clean.find('=') < clean.size() - pad) return std::nullopt;
-  std::string bytes(clean.size() / 4 * 3, '\0');
-  const int n = EVP_DecodeBlock(reinterpret_cast<unsigned char*>(bytes.data()),
-                                reinterpret_cast<const unsigned char*>(clean.data()),
-                                static_cast<int>(clean.size()));
-  if (n < 0) return std::nullopt;
-  bytes.resize(static_cast<std::size_t>(n) - pad);
-  return bytes;
+  if (clean.empty()) return std::string();
+  return Base64DecodeBlock(clean);
 }
 
 }  // namespace luvaro

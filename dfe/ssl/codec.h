@@ -1,7 +1,7 @@
 #pragma once
 
 // The byte encodings that digests, signatures, certificates and the configuration's secrets
-// travel in (OpenSSL's Base64 underneath; no library type in this header).
+// travel in (the platform crypto library's Base64 underneath; no library type in this header).
 
 #include <optional>
 #include <string>

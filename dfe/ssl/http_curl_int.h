@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "dfe/raii/curl.h"
+#include "dfe/ssl/http_textos.h"
 #include "dfe/ssl/ssl_types.h"
 
 namespace luvaro {
@@ -55,10 +56,6 @@ int winHttpCodeFor(CURLcode code) noexcept;
 // private key 12185; a fatal alert from the server 12175; a failure before our key's signature
 // went out is the key's (12186); no certificate at all 12044.
 int winHttpCodeFor(CURLcode code, const TlsHandshakeTrace& trace) noexcept;
-
-// "Erro: <code> - <text>": the program's text for the code, else `detail` (curl's own words);
-// "Erro: <code>" alone when neither exists.
-std::string MensagemErroHttp(int code, std::string_view detail = {});
 
 // curl's CURLOPT_SSLVERSION value for a protocol choice; nothing for the versions the TLS
 // library no longer carries (SSL 2.0 and 3.0).

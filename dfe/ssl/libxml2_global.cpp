@@ -37,16 +37,26 @@ void DescartarErroEstruturado(void*, xmlErrorPtr) {}
 
 // The local file a URL names; nothing for a network URL or any other scheme.
 std::optional<fs::path> ArquivoLocal(std::string_view url) {
-  constexpr std::string_view kFile = "file://";
+  // "file:///pasta", "file://localhost/pasta" and "file:/pasta" (libxml2's form on Windows,
+  // "file:/C:/pasta").
+  constexpr std::string_view kFile = "file:";
   if (url.substr(0, kFile.size()) == kFile) {
     url.remove_prefix(kFile.size());
-    if (url.substr(0, 9) == "localhost") url.remove_prefix(9);
+    if (url.substr(0, 2) == "//") {
+      url.remove_prefix(2);
+      if (url.substr(0, 9) == "localhost") url.remove_prefix(9);
+    }
     if (url.empty() || url.front() != '/') return std::nullopt;
     const std::string codificado(url);
     XmlCharPtr decodificado(
         reinterpret_cast<xmlChar*>(xmlURIUnescapeString(codificado.c_str(), 0, nullptr)));
     if (!decodificado) return std::nullopt;
-    return fs::path(reinterpret_cast<const char*>(decodificado.get()));
+    std::string_view caminho(reinterpret_cast<const char*>(decodificado.get()));
+    // "/C:/pasta" is the drive's folder "C:/pasta".
+    if (caminho.size() > 2 && caminho[2] == ':' &&
+        std::isalpha(static_cast<unsigned char>(caminho[1])))
+      caminho.remove_prefix(1);
+    return fs::path(caminho);
   }
   // A scheme ("http:", "ftp:", ...) is a colon before the first slash; a drive letter is not.
   const auto doisPontos = url.find(':');

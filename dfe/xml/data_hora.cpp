@@ -89,9 +89,18 @@ DateTime nowLocal() {
 
 long localUtcOffsetSeconds() {
   const std::time_t t = std::time(nullptr);
-  std::tm tm{};
-  localtime_r(&t, &tm);
-  return tm.tm_gmtoff;
+  std::tm local{};
+  std::tm utc{};
+  localtime_r(&t, &local);
+  gmtime_r(&t, &utc);
+  // Both broken-down times read as UTC differ by the offset (tm_gmtoff is not on every system).
+  const auto asUtc = [](const std::tm& tm) {
+    using namespace std::chrono;
+    const sys_days day{year{tm.tm_year + 1900} / (tm.tm_mon + 1) / tm.tm_mday};
+    return day.time_since_epoch().count() * 86400LL + tm.tm_hour * 3600LL + tm.tm_min * 60LL +
+           tm.tm_sec;
+  };
+  return static_cast<long>(asUtc(local) - asUtc(utc));
 }
 
 }  // namespace luvaro

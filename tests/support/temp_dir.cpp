@@ -1,20 +1,31 @@
 #include "tests/support/temp_dir.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+#include <random>
 #include <system_error>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 
 namespace luvaro::test {
 
 TempDir::TempDir(std::string_view prefix) {
-  std::string pattern = (fs::temp_directory_path() / (std::string(prefix) + "-XXXXXX")).string();
-  if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed for " + pattern);
-  m_path = pattern;
+  // A random name that nobody has taken: create_directory fails on an existing folder.
+  std::random_device random;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    char suffix[16];
+    std::snprintf(suffix, sizeof suffix, "-%08x", static_cast<unsigned>(random()));
+    const fs::path candidate = fs::temp_directory_path() / (std::string(prefix) + suffix);
+    if (fs::create_directory(candidate)) {
+      fs::permissions(candidate, fs::perms::owner_all, fs::perm_options::replace);
+      m_path = candidate;
+      return;
+    }
+  }
+  throw std::runtime_error("cannot make a temporary folder for " + std::string(prefix));
 }
 
 TempDir::~TempDir() {

@@ -1,0 +1,38 @@
+#pragma once
+
+// Private to dfe/platform/windows: reading certificates and PFX data with CryptoAPI.
+
+#include <string>
+#include <string_view>
+
+#include "dfe/platform/windows/windows_int.h"
+#include "dfe/ssl/dados_certificado.h"
+
+namespace luvaro {
+
+// The serial number as the store shows it: the integer's bytes, big-endian, upper-case
+// hexadecimal, without the sign byte (CryptoAPI keeps the DER bytes little-endian).
+std::string NumeroSerieCertificado(PCCERT_CONTEXT certificate);
+
+// Whether a serial number given by the user names `numeroSerie` of a certificate; a leading
+// zero byte (the sign byte some viewers show) is not significant.
+bool MesmoNumeroSerie(std::string_view informado, std::string_view numeroSerie);
+
+// Fills everything but `Tipo`: serial number, SHA-1 thumbprint, subject and issuer as X.500
+// strings (with their derived names), the CNPJ or CPF from the ICP-Brasil other names of the
+// Subject Alternative Name when the common name carries none, end of validity in local time,
+// and the DER encoding in Base64. `dados` is cleared first.
+void LerDadosCertificado(TDadosCertificado& dados, PCCERT_CONTEXT certificate);
+
+// PFX bytes imported into a temporary memory store with exportable keys, and the first of its
+// certificates whose private key can be acquired, with the step-by-step failures of the import.
+struct ConteudoPFX {
+  CertStorePtr store;  // keeps the imported keys
+  CertPtr certificate;
+};
+ConteudoPFX AbrirPFX(std::string_view dados, const std::string& senha);
+
+// The certificate from DER bytes; null when they are not a certificate.
+CertPtr CertificadoDeDER(std::string_view der);
+
+}  // namespace luvaro

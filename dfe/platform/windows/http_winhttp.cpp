@@ -1,0 +1,329 @@
+// The system HTTP back-end on WinHTTP: one POST per request, presenting the loaded certificate
+// context; failures carry WinHTTP's own codes. All handles live for one request only.
+
+#include "dfe/ssl/http_winhttp.h"
+
+#include <atomic>
+#include <mutex>
+#include <stdexcept>
+
+#include "dfe/platform/windows/cert_context_int.h"
+#include "dfe/ssl/dfe_ssl.h"
+#include "dfe/ssl/http_exception.h"
+#include "dfe/ssl/http_textos.h"
+#include "dfe/xml/texto.h"
+
+namespace luvaro {
+
+namespace {
+
+constexpr const wchar_t* kUserAgent = L"Luvaro/1.0";
+constexpr const char* kAbortedText = "Conexão foi abortada";
+
+// A failed step of one request: its WinHTTP code and its text, the cause the user reads.
+class RequestFailure : public std::runtime_error {
+ public:
+  RequestFailure(int code, const std::string& text) : std::runtime_error(text), m_code(code) {}
+  int code() const noexcept { return m_code; }
+
+ private:
+  int m_code;
+};
+
+// "Erro: <code> - <text>" with the system's text from WinHTTP's message table as the detail.
+std::string TextoErro(DWORD code) {
+  return MensagemErroHttp(static_cast<int>(code),
+                          SystemMessage(code, GetModuleHandleW(L"winhttp.dll")));
+}
+
+[[noreturn]] void Falha(const std::string& passo) {
+  const DWORD code = GetLastError();
+  throw RequestFailure(static_cast<int>(code), passo + TextoErro(code));
+}
+
+// The protocols a choice enables. Everything from TLS 1.2 on for LT_all: older versions reach
+// no government service today.
+DWORD ProtocolosDe(TSSLType type) {
+  switch (type) {
+    case TSSLType::LT_SSLv2:
+      return WINHTTP_FLAG_SECURE_PROTOCOL_SSL2;
+    case TSSLType::LT_SSLv3:
+      return WINHTTP_FLAG_SECURE_PROTOCOL_SSL3;
+    case TSSLType::LT_TLSv1:
+      return WINHTTP_FLAG_SECURE_PROTOCOL_TLS1;
+    case TSSLType::LT_TLSv1_1:
+      return WINHTTP_FLAG_SECURE_PROTOCOL_TLS1_1;
+    case TSSLType::LT_TLSv1_2:
+      return WINHTTP_FLAG_SECURE_PROTOCOL_TLS1_2;
+    case TSSLType::LT_all:
+    case TSSLType::LT_SSHv2:
+      break;
+  }
+  return WINHTTP_FLAG_SECURE_PROTOCOL_TLS1_2 | WINHTTP_FLAG_SECURE_PROTOCOL_TLS1_3;
+}
+
+struct PartesUrl {
+  std::wstring host;
+  std::wstring path;  // query included; "/" when empty
+  INTERNET_PORT port = 0;
+  bool https = false;
+  bool portaPadrao = true;
+};
+
+std::optional<PartesUrl> DividirUrl(const std::string& url) {
+  // A URL without a scheme is http.
+  const std::wstring completa = Utf16(url.find("://") == std::string::npos ? "http://" + url : url);
+  URL_COMPONENTS partes{};
+  partes.dwStructSize = sizeof partes;
+  partes.dwSchemeLength = partes.dwHostNameLength = partes.dwUrlPathLength =
+      partes.dwExtraInfoLength = static_cast<DWORD>(-1);
+  if (!WinHttpCrackUrl(completa.c_str(), static_cast<DWORD>(completa.size()), 0, &partes))
+    return std::nullopt;
+  PartesUrl resultado;
+  resultado.https = partes.nScheme == INTERNET_SCHEME_HTTPS;
+  resultado.host.assign(partes.lpszHostName, partes.dwHostNameLength);
+  resultado.path.assign(partes.lpszUrlPath, partes.dwUrlPathLength);
+  resultado.path.append(partes.lpszExtraInfo, partes.dwExtraInfoLength);
+  if (resultado.path.empty()) resultado.path = L"/";
+  resultado.port = partes.nPort;
+  resultado.portaPadrao = partes.nPort == (resultado.https ? 443 : 80);
+  return resultado;
+}
+
+// The request's own header lines, each ending in CR LF.
+std::wstring Cabecalhos(const PartesUrl& url, const std::string& mimeType,
+                        const std::string& charsets, const std::string& soapAction) {
+  std::string linhas = "Host: " + Utf8(url.host);
+  if (!url.portaPadrao) linhas += ":" + std::to_string(url.port);
+  linhas += "\r\n";
+  // A MIME type that already names its charset keeps it, so the header never carries two.
+  if (lowerAscii(mimeType).find("charset=") != std::string::npos)
+    linhas += "Content-Type: " + mimeType + "\r\n";
+  else
+    linhas += "Content-Type: " + mimeType + "; charset=" + charsets + "\r\n";
+  linhas += "Accept-Charset: " + charsets + "\r\n";
+  if (!soapAction.empty()) linhas += "SOAPAction: \"" + soapAction + "\"\r\n";
+  return Utf16(linhas);
+}
+
+// The current user's manual proxy of the system's Internet options, if any.
+std::string ProxyDoUsuario() {
+  WINHTTP_CURRENT_USER_IE_PROXY_CONFIG config{};
+  if (!WinHttpGetIEProxyConfigForCurrentUser(&config)) return {};
+  std::string proxy = config.lpszProxy != nullptr ? Utf8(config.lpszProxy) : std::string();
+  for (LPWSTR text : {config.lpszAutoConfigUrl, config.lpszProxy, config.lpszProxyBypass})
+    if (text != nullptr) GlobalFree(text);
+  return proxy;
+}
+
+}  // namespace
+
+struct TDFeHttpWinHttp::Impl {
+  // --- the request object's properties
+  const CertContext* certContext = nullptr;  // borrowed from the crypto back-end
+  std::string SOAPAction;
+  std::string MimeType = "application/soap+xml";
+  std::string Charsets = "utf-8";
+  std::string Url;
+  std::string ProxyHost, ProxyPort, ProxyUser, ProxyPass;
+  int TimeOut = 0;
+  TSSLType SSLType = TSSLType::LT_all;
+  int HTTPResultCode = 0;
+  int InternalErrorCode = 0;
+
+  // The handles of the request in progress. Abortar closes the root handle from another
+  // thread, which makes a call in progress fail; so the handles are closed under the mutex and
+  // only once.
+  std::mutex handlesMutex;
+  HINTERNET session = nullptr;
+  HINTERNET connection = nullptr;
+  HINTERNET request = nullptr;
+  std::atomic<bool> abortRequested{false};
+
+  std::string Execute(const std::string& data);
+  void Abort();
+
+ private:
+  void Step(HINTERNET handle, const char* passo);
+  void CloseHandles() noexcept;
+};
+
+void TDFeHttpWinHttp::Impl::CloseHandles() noexcept {
+  std::lock_guard lock(handlesMutex);
+  for (HINTERNET* handle : {&request, &connection, &session}) {
+    if (*handle != nullptr) WinHttpCloseHandle(*handle);
+    *handle = nullptr;
+  }
+}
+
+void TDFeHttpWinHttp::Impl::Abort() {
+  abortRequested = true;
+  CloseHandles();
+}
+
+// Checks a step's handle; an abort in between is reported as such.
+void TDFeHttpWinHttp::Impl::Step(HINTERNET handle, const char* passo) {
+  if (abortRequested.exchange(false))
+    throw RequestFailure(ERROR_WINHTTP_OPERATION_CANCELLED, kAbortedText);
+  if (handle == nullptr) Falha(passo);
+}
+
+std::string TDFeHttpWinHttp::Impl::Execute(const std::string& data) {
+  HTTPResultCode = 0;
+  InternalErrorCode = 0;
+  struct Closer {
+    Impl* impl;
+    ~Closer() { impl->CloseHandles(); }
+  } closer{this};
+
+  const std::optional<PartesUrl> url = DividirUrl(Url);
+  if (!url)
+    throw RequestFailure(ERROR_WINHTTP_INVALID_URL,
+                         "Falha ao conectar no Host. Erro:" + TextoErro(ERROR_WINHTTP_INVALID_URL));
+  // The client certificate goes only to https servers.
+  const CertContext* cert = url->https ? certContext : nullptr;
+
+  std::string proxyHost = ProxyHost.empty() ? ProxyDoUsuario() : ProxyHost;
+  {
+    std::lock_guard lock(handlesMutex);
+    if (!proxyHost.empty()) {
+      if (!ProxyHost.empty() && !ProxyPort.empty() && ProxyPort != "0")
+        proxyHost += ":" + ProxyPort;
+      const std::wstring proxy = Utf16(proxyHost);
+      session = WinHttpOpen(kUserAgent, WINHTTP_ACCESS_TYPE_NAMED_PROXY, proxy.c_str(),
+                            WINHTTP_NO_PROXY_BYPASS, 0);
+    } else {
+      session = WinHttpOpen(kUserAgent, WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME,
+                            WINHTTP_NO_PROXY_BYPASS, 0);
+    }
+  }
+  if (session == nullptr) Falha("Falha abrindo HTTP ou Proxy. Erro:");
+  if (TimeOut > 0 && !WinHttpSetTimeouts(session, TimeOut, TimeOut, TimeOut, TimeOut))
+    Falha("Falha ajustando Timeouts. Erro:");
+  if (url->https) {
+    DWORD protocolos = ProtocolosDe(SSLType);
+    if (!WinHttpSetOption(session, WINHTTP_OPTION_SECURE_PROTOCOLS, &protocolos, sizeof protocolos))
+      Falha("Falha ajustando WINHTTP_OPTION_SECURE_PROTOCOLS. Erro:");
+  }
+
+  {
+    std::lock_guard lock(handlesMutex);
+    if (session != nullptr) connection = WinHttpConnect(session, url->host.c_str(), url->port, 0);
+  }
+  Step(connection, "Falha ao conectar no Host. Erro:");
+  {
+    std::lock_guard lock(handlesMutex);
+    if (connection != nullptr)
+      request =
+          WinHttpOpenRequest(connection, L"POST", url->path.c_str(), nullptr, WINHTTP_NO_REFERER,
+                             WINHTTP_DEFAULT_ACCEPT_TYPES, url->https ? WINHTTP_FLAG_SECURE : 0);
+  }
+  Step(request, "Falha ao fazer requisição POST. Erro:");
+
+  // A redirected request is not followed: its status is the answer.
+  DWORD semRedirecionar = WINHTTP_DISABLE_REDIRECTS;
+  WinHttpSetOption(request, WINHTTP_OPTION_DISABLE_FEATURE, &semRedirecionar,
+                   sizeof semRedirecionar);
+  if (cert != nullptr &&
+      !WinHttpSetOption(request, WINHTTP_OPTION_CLIENT_CERT_CONTEXT,
+                        const_cast<CERT_CONTEXT*>(cert->certificate.get()), sizeof(CERT_CONTEXT)))
+    Falha("Falha ajustando WINHTTP_OPTION_CLIENT_CERT_CONTEXT. Erro:");
+  if (!ProxyHost.empty() && !ProxyUser.empty()) {
+    const std::wstring user = Utf16(ProxyUser);
+    const std::wstring pass = Utf16(ProxyPass);
+    WinHttpSetOption(request, WINHTTP_OPTION_PROXY_USERNAME, const_cast<wchar_t*>(user.c_str()),
+                     static_cast<DWORD>(user.size()));
+    WinHttpSetOption(request, WINHTTP_OPTION_PROXY_PASSWORD, const_cast<wchar_t*>(pass.c_str()),
+                     static_cast<DWORD>(pass.size()));
+  }
+
+  const std::wstring headers = Cabecalhos(*url, MimeType, Charsets, SOAPAction);
+  Step(request, "");
+  if (!WinHttpSendRequest(request, headers.c_str(), static_cast<DWORD>(headers.size()),
+                          WINHTTP_NO_REQUEST_DATA, 0, static_cast<DWORD>(data.size()), 0))
+    Falha("Falha no Envio da Requisição.\r\n");
+  for (std::size_t at = 0; at < data.size();) {
+    DWORD written = 0;
+    if (!WinHttpWriteData(request, data.data() + at, static_cast<DWORD>(data.size() - at),
+                          &written))
+      Falha("Falha Enviando Dados. Erro:");
+    at += written;
+  }
+  Step(request, "");
+  if (!WinHttpReceiveResponse(request, nullptr)) Falha("Falha Recebendo Dados. Erro:");
+
+  std::string reply;
+  for (;;) {
+    char buffer[16384];
+    DWORD read = 0;
+    if (!WinHttpReadData(request, buffer, sizeof buffer, &read)) Falha("Falha Lendo dados. Erro:");
+    if (read == 0) break;
+    reply.append(buffer, read);
+  }
+  DWORD status = 0;
+  DWORD size = sizeof status;
+  if (WinHttpQueryHeaders(request, WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER,
+                          WINHTTP_HEADER_NAME_BY_INDEX, &status, &size, WINHTTP_NO_HEADER_INDEX))
+    HTTPResultCode = static_cast<int>(status);
+  return reply;
+}
+
+// --- the back-end
+
+TDFeHttpWinHttp::TDFeHttpWinHttp(TDFeSSL& AOwner)
+    : TDFeSSLHttpClass(AOwner), FImpl(std::make_unique<Impl>()) {}
+
+TDFeHttpWinHttp::~TDFeHttpWinHttp() = default;
+
+int TDFeHttpWinHttp::GetHTTPResultCode() {
+  return FImpl->HTTPResultCode;
+}
+
+int TDFeHttpWinHttp::GetInternalErrorCode() {
+  return FImpl->InternalErrorCode;
+}
+
+void TDFeHttpWinHttp::ConfigurarHTTP(const std::string& AURL, const std::string& ASoapAction,
+                                     const std::string& AMimeType) {
+  FImpl->certContext = FpDFeSSL.UseCertificateHTTP() ? FpDFeSSL.CertContextWinApi() : nullptr;
+  FImpl->SSLType = FpDFeSSL.SSLType();
+  FImpl->ProxyHost = FpDFeSSL.ProxyHost();
+  FImpl->ProxyPort = FpDFeSSL.ProxyPort();
+  FImpl->ProxyUser = FpDFeSSL.ProxyUser();
+  FImpl->ProxyPass = FpDFeSSL.ProxyPass();
+  FImpl->TimeOut = FpDFeSSL.TimeOut();
+  FImpl->Url = AURL;
+  FImpl->SOAPAction = ASoapAction;
+  if (!AMimeType.empty()) FImpl->MimeType = AMimeType;
+}
+
+std::string TDFeHttpWinHttp::Enviar(const std::string& ConteudoXML, const std::string& AURL,
+                                    const std::string& ASoapAction, const std::string& AMimeType) {
+  ConfigurarHTTP(AURL, ASoapAction, AMimeType);
+  std::string reply;
+  try {
+    reply = FImpl->Execute(ConteudoXML);
+  } catch (const RequestFailure& failure) {
+    // A call broken by Abortar fails on its closed handle: the abort is the cause.
+    if (FImpl->abortRequested.exchange(false)) {
+      FImpl->InternalErrorCode = ERROR_WINHTTP_OPERATION_CANCELLED;
+      throw EDFeHttpException(ERROR_WINHTTP_OPERATION_CANCELLED, 0, AURL, kAbortedText);
+    }
+    FImpl->InternalErrorCode = failure.code();
+    throw EDFeHttpException(failure.code(), FImpl->HTTPResultCode, AURL, failure.what());
+  } catch (const std::exception& failure) {
+    throw EDFeHttpException(FImpl->InternalErrorCode, FImpl->HTTPResultCode, AURL, failure.what());
+  }
+  const int status = FImpl->HTTPResultCode;
+  if (status < 200 || status > 202) {
+    // The reply to a failing status is dropped.
+    throw EDFeHttpException(FImpl->InternalErrorCode, status, AURL, "");
+  }
+  return reply;
+}
+
+void TDFeHttpWinHttp::Abortar() {
+  FImpl->Abort();
+}
+
+}  // namespace luvaro
