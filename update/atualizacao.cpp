@@ -72,7 +72,7 @@ void TAtualizacao::VerificarAtualizacao() {
 
 std::optional<TResultVersao> TAtualizacao::ConsultarVersaoServidor() {
   try {
-    return ConsultarVersao(UrlConsultaVersao(FConfig));
+    return ConsultarVersao(UrlConsultaVersao(FConfig), FConfig.Identidade);
   } catch (const std::exception& e) {
     TMensagem::mostrarMsgErro(FFront, FLoop, kMsgErroConsulta, false, &e);
     return std::nullopt;
@@ -88,6 +88,7 @@ void TAtualizacao::BaixarInstalador(const std::string& pLink) {
       (std::string(kArquivoInstalador) + "." + std::to_string(TUtil::IdDoProcesso()));
 
   THttpDownloadProgress http;
+  http.Identidade = FConfig.Identidade;
   http.OnChange = [this](THttpDownloadProgress& sender) { DownloadChange(sender); };
   try {
     http.DownloadFile(pLink, alvo);
