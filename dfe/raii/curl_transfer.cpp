@@ -75,6 +75,8 @@ void VerifyServerIdentity(CURL* h, CurlTransfer& transfer, const ServerIdentityC
                           const std::string& url) {
   SetServerVerification(h, check.verificar);
   transfer.identityChecked = check.verificar;
+  transfer.httpsOnly = curl_strnequal(url.c_str(), "https:", 6) != 0;
+  if (transfer.httpsOnly) SetCurlOption(h, CURLOPT_REDIR_PROTOCOLS_STR, "https");
   if (!check.verificar) {
     if (check.aviso && curl_strnequal(url.c_str(), "https:", 6)) {
       check.aviso(AvisoServidorNaoVerificado(HostOfUrl(url)));
@@ -96,6 +98,10 @@ void PerformCurlTransfer(CURL* h, CurlTransfer& transfer) {
   if (transfer.timedOut)
     throw EDFeException("Tempo limite de leitura esgotado: nenhum dado em " +
                         std::to_string(transfer.readTimeout.count()) + " ms.");
+  if (transfer.httpsOnly && code == CURLE_UNSUPPORTED_PROTOCOL)
+    throw EDFeException(
+        "O servidor redirecionou para um endereço sem HTTPS, que não foi seguido (" +
+        std::string(transfer.errorText[0] ? transfer.errorText : curl_easy_strerror(code)) + ").");
   if (transfer.identityChecked && code != CURLE_OK) {
     if (const auto identity = ServerIdentityFailureOf(h, code, transfer.errorText)) {
       // The address that failed: the last of a redirect chain.

@@ -41,6 +41,7 @@ struct CurlTransfer {
   // whether a refused server is reported as such.
   std::optional<TrustAnchors> anchors;
   bool identityChecked = false;
+  bool httpsOnly = false;  // an https transfer follows no redirect to plain http
 };
 
 template <typename T>
@@ -60,8 +61,9 @@ void PrepareCurlTransfer(CURL* curl, CurlTransfer& transfer, std::chrono::millis
 
 // Verifies the servers of an https transfer as `check` says (chain and host name against the
 // system's roots plus the authorities of check.pastaCadeias), before any request byte leaves;
-// with the check off, hands check.aviso the warning for an https `url`. Throws EDFeException
-// with the identity message when the authorities cannot be read.
+// with the check off, hands check.aviso the warning for an https `url`. Either way a transfer
+// that starts on https follows redirects to https only. Throws EDFeException with the identity
+// message when the authorities cannot be read.
 void VerifyServerIdentity(CURL* curl, CurlTransfer& transfer, const ServerIdentityCheck& check,
                           const std::string& url);
 
