@@ -18,12 +18,14 @@ int main(int argc, char** argv) {
   // The time-zone setting that every web-service call makes equal to its configuration.
   luvaro::ProcessTimeZone fusoHorario;
 
-  // Settings read once at start-up: the web-service time-out (LUVARO_TIMEOUT_MS), the update
-  // server (LUVARO_ATUALIZACAO_URL) and the application folder.
+  // Settings read once at start-up: the web-service time-out (LUVARO_TIMEOUT_MS), the server
+  // identity check (LUVARO_VERIFICAR_SERVIDOR), the update server (LUVARO_ATUALIZACAO_URL) and
+  // the application folder.
   luvaro::TAmbienteTransmissao ambiente;
   ambiente.Tokens = &tokens;
   ambiente.TimeZone = &fusoHorario;
   ambiente.TimeOut = luvaro::TimeOutDoAmbiente();
+  ambiente.VerificarServidor = luvaro::VerificarServidorDoAmbiente();
   luvaro::WorkerRegistry workers;
   luvaro::RegistrarTransmissores(workers, ambiente);
 

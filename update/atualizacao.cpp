@@ -1,7 +1,10 @@
 #include "update/atualizacao.h"
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
+#include <optional>
+#include <string_view>
 #include <system_error>
 #include <utility>
 #include <vector>
@@ -10,6 +13,7 @@
 #include "app/core/util.h"
 #include "update/consulta_versao.h"
 #include "update/http_download_progress.h"
+#include "update/resumo_arquivo.h"
 
 namespace luvaro {
 namespace {
@@ -29,6 +33,15 @@ constexpr const char* kMsgOrvaneDesatualizado =
     "Existe uma nova versão do Luvaro,  porém é necessário atualizar o Orvane para utilizá-la. \r"
     "Por favor efetue a atualização do Orvane no servidor.\r"
     "Operação cancelada!";
+
+// The address names the https scheme (letter case aside).
+bool Https(std::string_view url) {
+  constexpr std::string_view kEsquema = "https://";
+  return url.size() >= kEsquema.size() &&
+         std::equal(kEsquema.begin(), kEsquema.end(), url.begin(), [](char a, char b) {
+           return a == std::tolower(static_cast<unsigned char>(b));
+         });
+}
 
 // The log is a help for support here; the check goes on without it.
 void Registrar(const std::string& pMensagem) {
@@ -61,7 +74,7 @@ void TAtualizacao::VerificarAtualizacao() {
       return;
     case TDecisaoAtualizacao::Baixar:
       TMensagem::mostrarMsgAtencaoOk(FFront, FLoop, kMsgAtualizacaoDisponivel, false);
-      BaixarInstalador(versao->linkAtualizar);
+      BaixarInstalador(*versao);
       return;
     case TDecisaoAtualizacao::OrvaneDesatualizado:
       TMensagem::mostrarMsgErro(FFront, FLoop, kMsgOrvaneDesatualizado, false);
@@ -72,14 +85,30 @@ void TAtualizacao::VerificarAtualizacao() {
 
 std::optional<TResultVersao> TAtualizacao::ConsultarVersaoServidor() {
   try {
-    return ConsultarVersao(UrlConsultaVersao(FConfig));
+    return ConsultarVersao(UrlConsultaVersao(FConfig), FConfig.Identidade);
   } catch (const std::exception& e) {
     TMensagem::mostrarMsgErro(FFront, FLoop, kMsgErroConsulta, false, &e);
     return std::nullopt;
   }
 }
 
-void TAtualizacao::BaixarInstalador(const std::string& pLink) {
+void TAtualizacao::BaixarInstalador(const TResultVersao& pVersao) {
+  const std::string& pLink = pVersao.linkAtualizar;
+  // An answer that came over HTTPS never leads to an installer over plain HTTP: whoever could
+  // answer for that address would choose the code this program starts.
+  if (Https(FConfig.UrlBase) && !Https(pLink)) {
+    Registrar("Atualização não instalada: o endereço do instalador " + pLink +
+              " não usa HTTPS, como a consulta de versão.");
+    return;
+  }
+  std::optional<std::string> esperado;
+  try {
+    esperado = Sha256Esperado(pVersao);
+  } catch (const std::exception& e) {
+    Registrar(std::string("Atualização não instalada: ") + e.what());
+    return;
+  }
+
   // The installer in place is not touched: this download replaces it only when it is started,
   // so another instance that is about to start it never finds it gone or half-written.
   RemoverDownloadsAbandonados(FConfig.PastaAplicacao);
@@ -88,6 +117,7 @@ void TAtualizacao::BaixarInstalador(const std::string& pLink) {
       (std::string(kArquivoInstalador) + "." + std::to_string(TUtil::IdDoProcesso()));
 
   THttpDownloadProgress http;
+  http.Identidade = FConfig.Identidade;
   http.OnChange = [this](THttpDownloadProgress& sender) { DownloadChange(sender); };
   try {
     http.DownloadFile(pLink, alvo);
@@ -96,6 +126,23 @@ void TAtualizacao::BaixarInstalador(const std::string& pLink) {
     Registrar("Atualização não instalada: falha ao baixar o instalador de " + pLink + ": " +
               e.what());
     return;
+  }
+  if (esperado) {
+    // Checked before the installer can be started; one that differs is never kept.
+    std::string obtido;
+    try {
+      obtido = Sha256DoArquivo(alvo);
+    } catch (const std::exception& e) {
+      obtido = e.what();
+    }
+    if (obtido != *esperado) {
+      std::error_code erro;
+      std::filesystem::remove(alvo, erro);
+      Registrar("Atualização não instalada: o instalador baixado de " + pLink +
+                " não confere com o resumo informado (SHA-256 esperado " + *esperado + ", obtido " +
+                obtido + ").");
+      return;
+    }
   }
   Registrar("Atualização baixada de " + pLink);
   FInstalador = alvo;

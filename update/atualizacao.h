@@ -39,12 +39,14 @@ class TAtualizacao {
   // The whole check. A failed query is told in a message and the check ends with neither
   // flag. A version without any digit ends it with EVersaoInvalida and neither flag, no
   // message. A failed or incomplete download is written to the log, leaves no file of its own
-  // behind (the installer already in place stays) and ends it with neither flag.
+  // behind (the installer already in place stays) and ends it with neither flag. So does an
+  // installer that cannot be trusted: a plain-HTTP address after a query over HTTPS (never
+  // downloaded), and a download whose SHA-256 differs from the one the answer states.
   void VerificarAtualizacao();
 
  private:
   std::optional<TResultVersao> ConsultarVersaoServidor();
-  void BaixarInstalador(const std::string& pLink);
+  void BaixarInstalador(const TResultVersao& pVersao);
   void DownloadChange(THttpDownloadProgress& Sender);
   void Status(const std::string& pTexto);
 

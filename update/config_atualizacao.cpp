@@ -21,6 +21,10 @@ TConfigAtualizacao MontarConfigAtualizacao(std::optional<std::string_view> pUrlB
   TConfigAtualizacao config;
   config.UrlBase = std::string(base);
   config.PastaAplicacao = std::move(pPastaAplicacao);
+  // Without an application folder, the system's roots only (never a folder relative to
+  // wherever the program was started from).
+  if (!config.PastaAplicacao.empty())
+    config.Identidade.pastaCadeias = config.PastaAplicacao / kPastaCadeias;
   return config;
 }
 
@@ -28,6 +32,14 @@ TConfigAtualizacao ConfigAtualizacaoDoAmbiente() {
   std::optional<std::string_view> base;
   if (const char* valor = std::getenv("LUVARO_ATUALIZACAO_URL")) base = valor;
   TConfigAtualizacao config = MontarConfigAtualizacao(base, TUtil::GetAppPath());
+  config.Identidade.verificar = VerificarServidorDoValor(std::getenv(kVariavelVerificarServidor));
+  config.Identidade.aviso = [](const std::string& aviso) {
+    try {
+      TUtil::LogAppend(aviso);
+    } catch (const std::exception&) {
+      // The log is best effort; the update check goes on.
+    }
+  };
   if (const char* valor = std::getenv("LUVARO_ESPERA_INSTALADOR_MS")) {
     const std::string_view texto(valor);
     long long ms = 0;

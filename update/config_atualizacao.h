@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "app/core/update_step.h"
+#include "dfe/server_identity.h"
 
 namespace luvaro {
 
@@ -16,19 +17,24 @@ struct TConfigAtualizacao {
   std::filesystem::path PastaAplicacao;  // the application folder
   // How long the program waits once the installer's process has ended without ending it.
   std::chrono::milliseconds EsperaInstalador{kEsperaInstaladorPadrao};
+  // How the update server and the installer's server are checked: on, against the system's
+  // roots plus the application folder's cadeias/.
+  ServerIdentityCheck Identidade;
 };
 
 // The update server used when none is configured.
 std::string_view UrlAtualizacaoPadrao();
 
 // The configuration from an optional server base (a LUVARO_ATUALIZACAO_URL value; empty or
-// absent means the built-in server; trailing '/' are dropped) and the application folder.
+// absent means the built-in server; trailing '/' are dropped) and the application folder,
+// whose cadeias/ holds the extra authorities; servers are checked.
 TConfigAtualizacao MontarConfigAtualizacao(std::optional<std::string_view> pUrlBase,
                                            std::filesystem::path pPastaAplicacao);
 
 // The same from the environment: LUVARO_ATUALIZACAO_URL, the application folder (LUVARO_HOME
-// or the executable's folder) and LUVARO_ESPERA_INSTALADOR_MS (a whole number of milliseconds
-// from 1 on; else 60 seconds). Called by main() before any thread starts.
+// or the executable's folder), LUVARO_ESPERA_INSTALADOR_MS (a whole number of milliseconds
+// from 1 on; else 60 seconds) and LUVARO_VERIFICAR_SERVIDOR ("0": servers unchecked, each
+// request logging the warning). Called by main() before any thread starts.
 TConfigAtualizacao ConfigAtualizacaoDoAmbiente();
 
 // The version query's address: base + "/cloud/api/versao/sistema/get?identificacao=Luvaro".

@@ -33,7 +33,7 @@ size_t AoReceber(char* data, size_t size, size_t count, void* user) {
 
 }  // namespace
 
-TResultVersao ConsultarVersao(const std::string& pUrl) {
+TResultVersao ConsultarVersao(const std::string& pUrl, const ServerIdentityCheck& pIdentidade) {
   CurlEasyPtr curl = NewCurlEasy();
   CURL* h = curl.get();
   Consulta consulta;
@@ -47,6 +47,7 @@ TResultVersao ConsultarVersao(const std::string& pUrl) {
 
   PrepareCurlTransfer(h, consulta.transferencia, kTempoLimiteConsulta, AgenteUsuario());
   SetCurlOption(h, CURLOPT_URL, pUrl.c_str());
+  VerifyServerIdentity(h, consulta.transferencia, pIdentidade, pUrl);
   SetCurlOption(h, CURLOPT_HTTPGET, 1L);
   SetCurlOption(h, CURLOPT_HTTPHEADER, cabecalhos.get());
   SetCurlOption(h, CURLOPT_WRITEFUNCTION, &AoReceber);

@@ -5,6 +5,8 @@
 #include <functional>
 #include <string>
 
+#include "dfe/server_identity.h"
+
 namespace luvaro {
 
 // An HTTP(S) download into a file with a percentage that moves as the body arrives; the
@@ -22,6 +24,9 @@ class THttpDownloadProgress {
   TNotifyEvent OnChange;
   // Raised once when a download has ended, successfully or not.
   TNotifyEvent OnEnd;
+  // How the servers of an https download are checked (on, the system's roots only, unless
+  // set otherwise).
+  ServerIdentityCheck Identidade;
 
   // Downloads aFileUrl (http or https, redirects followed, 30 s read time-out) into
   // aDestinationFile, creating its folder when missing. Progress starts at 0; when the

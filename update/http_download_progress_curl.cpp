@@ -133,6 +133,7 @@ void THttpDownloadProgress::Baixar(const std::string& aFileUrl, const fs::path& 
     download.curl = h;
     PrepareCurlTransfer(h, download.transferencia, kTempoLimiteDownload, AgenteUsuario());
     SetCurlOption(h, CURLOPT_URL, aFileUrl.c_str());
+    VerifyServerIdentity(h, download.transferencia, Identidade, aFileUrl);
     SetCurlOption(h, CURLOPT_HTTPGET, 1L);
     SetCurlOption(h, CURLOPT_WRITEFUNCTION, &AoReceber);
     SetCurlOption(h, CURLOPT_WRITEDATA, static_cast<void*>(&download));

@@ -2,6 +2,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
@@ -52,7 +54,24 @@ TResultVersao LerResultVersao(const std::string& pCorpo) {
   const std::size_t fim = complemento.find(';', separador + 1);
   resultado.linkAtualizar = complemento.substr(
       separador + 1, fim == std::string::npos ? std::string::npos : fim - separador - 1);
+  if (fim != std::string::npos) resultado.resumoInstalador = complemento.substr(fim + 1);
   return resultado;
+}
+
+std::optional<std::string> Sha256Esperado(const TResultVersao& pResultado) {
+  constexpr std::string_view kPrefixo = "sha256:";
+  const std::string& resumo = pResultado.resumoInstalador;
+  if (resumo.empty()) return std::nullopt;
+  std::string hex = resumo.starts_with(kPrefixo) ? resumo.substr(kPrefixo.size()) : std::string();
+  const bool valido = hex.size() == 64 && std::all_of(hex.begin(), hex.end(), [](char c) {
+                        return std::isxdigit(static_cast<unsigned char>(c)) != 0;
+                      });
+  if (!valido)
+    throw EDFeException("O resumo do instalador \"" + resumo +
+                        "\" não é \"sha256:\" seguido de 64 dígitos hexadecimais.");
+  std::transform(hex.begin(), hex.end(), hex.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return hex;
 }
 
 TDecisaoAtualizacao DecidirAtualizacao(const std::string& pVersaoOrvaneInstalada,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -22,6 +23,9 @@ struct TResultVersao {
   std::string versaoAtual;    // the latest program version
   std::string versaoOrvane;   // the oldest ERP version the latest program version needs
   std::string linkAtualizar;  // where its installer is downloaded from
+  // The third field of "informacaoComplementar" as sent ("" when the reply has two):
+  // "sha256:" and the installer's SHA-256 in 64 hexadecimal digits.
+  std::string resumoInstalador = {};
 };
 
 // A version text that holds no digit, so it cannot be compared.
@@ -36,8 +40,13 @@ double NumeroVersao(const std::string& pVersao);
 
 // Reads the reply body of the version query: a JSON object whose text "versao" is the latest
 // version and whose text "informacaoComplementar" holds the ERP version it needs, ";" and the
-// installer's address. Throws EDFeException saying what is wrong.
+// installer's address, optionally followed by ";" and the installer's digest (everything after
+// the second ";"). Throws EDFeException saying what is wrong.
 TResultVersao LerResultVersao(const std::string& pCorpo);
+
+// The installer's SHA-256 the answer states, in lower-case hexadecimal: nothing for a reply of
+// two fields; EDFeException when the third field is not "sha256:" and 64 hexadecimal digits.
+std::optional<std::string> Sha256Esperado(const TResultVersao& pResultado);
 
 // What the update check does with an answer.
 enum class TDecisaoAtualizacao {

@@ -14,6 +14,7 @@
 #include "dfe/config/configuracoes.h"
 #include "dfe/config/dfe_componente.h"
 #include "dfe/dfe_exception.h"
+#include "dfe/server_identity.h"
 #include "dfe/ssl/dfe_ssl.h"
 #include "dfe/ws/nome_arquivo.h"
 #include "integration/integrador_orvane.h"
@@ -56,6 +57,10 @@ int TimeOutDoAmbiente() {
   if (erro != std::errc() || fim != texto.data() + texto.size() || ms < 1)
     return kTimeOutTransmissao;
   return ms;
+}
+
+bool VerificarServidorDoAmbiente() {
+  return VerificarServidorDoValor(std::getenv(kVariavelVerificarServidor));
 }
 
 std::string MensagemLoteEntregue(const std::string& pProtocolo,
@@ -126,6 +131,13 @@ void TTransmissor::Execute() {
 void TTransmissor::PrepararComponente(TDFeComponente& pComponente) {
   pComponente.SSL().SetTokenEnv(FAmbiente.Tokens);
   pComponente.SSL().SetFront(&FFront);
+  pComponente.SSL().SetOnAviso([](const std::string& aviso) {
+    try {
+      TUtil::LogAppend(aviso);
+    } catch (const std::exception&) {
+      // The log is best effort, as everywhere in the program; the request goes on.
+    }
+  });
   pComponente.SetTimeZoneProcesso(FAmbiente.TimeZone);
 }
 
@@ -150,6 +162,7 @@ void TTransmissor::SetarConfiguracoes() {
   webServices.SetAmbiente(FParametros.ambiente == 0 ? TTipoAmbiente::taProducao
                                                     : TTipoAmbiente::taHomologacao);
   webServices.SetTimeOut(FAmbiente.TimeOut);
+  webServices.SetVerificarServidor(FAmbiente.VerificarServidor);
   arquivos.SetSalvar(SalvarArquivos());
   arquivos.SetSepararPorMes(false);
   arquivos.SetAdicionarLiteral(false);

@@ -49,6 +49,8 @@ struct TAmbienteTransmissao {
   TokenEnvironment* Tokens = nullptr;   // the PKCS#11 module and the token login state
   ProcessTimeZone* TimeZone = nullptr;  // the time-zone setting the calls keep up to date
   int TimeOut = kTimeOutTransmissao;    // WebServices.TimeOut of every worker
+  // WebServices.VerificarServidor of every worker: off only with LUVARO_VERIFICAR_SERVIDOR=0.
+  bool VerificarServidor = true;
   // Makes the ERP client of the run from its endpoints; unset: TIntegradorOrvane.
   std::function<std::shared_ptr<IIntegrador>(const TEnderecosOrvane&)> CriarIntegrador;
 };
@@ -56,6 +58,10 @@ struct TAmbienteTransmissao {
 // The time-out of the environment: LUVARO_TIMEOUT_MS when it holds a whole number of
 // milliseconds from 1 on, else 180000. Read once, at start-up.
 int TimeOutDoAmbiente();
+
+// Whether servers are verified, from the environment: off only when LUVARO_VERIFICAR_SERVIDOR
+// is "0". Read once, at start-up.
+bool VerificarServidorDoAmbiente();
 
 // What a failure to post the reply of a delivered lot tells first: "O lote foi entregue
 // (protocolo P), mas o retorno não foi recebido pelo Orvane. Não envie o lote novamente; o

@@ -5,6 +5,7 @@
 
 #include "dfe/dfe_exception.h"
 #include "dfe/gravar_arquivo.h"
+#include "dfe/server_identity.h"
 #include "dfe/ssl/dfe_ssl.h"
 #include "dfe/xml/texto.h"
 
@@ -32,6 +33,9 @@ bool declaraUTF8(const std::string& conteudo) {
 
 TDFeComponente::TDFeComponente(const std::string& PathAplicacao)
     : FPathAplicacao(IncluirDelimitador(PathAplicacao)), FSSL(std::make_unique<TDFeSSL>()) {
+  // The authorities beside the program; without an application folder, the system's roots
+  // only (never a folder relative to wherever the program was started from).
+  if (!FPathAplicacao.empty()) FSSL->SetPastaCadeias(FPathAplicacao + std::string(kPastaCadeias));
   InicializarConfiguracoes();
 }
 
@@ -61,6 +65,7 @@ void TDFeComponente::InicializarConfiguracoes() {
   ssl.SetTimeOut(c.WebServices().TimeOut());
   ssl.SetTimeOutPorThread(c.WebServices().TimeOutPorThread());
   ssl.SetSSLType(c.WebServices().SSLType());
+  ssl.SetVerificarServidor(c.WebServices().VerificarServidor());
   ssl.SetSSLCryptLib(c.Geral().SSLCryptLib());
   ssl.SetSSLHttpLib(c.Geral().SSLHttpLib());
   ssl.SetSSLXmlSignLib(c.Geral().SSLXmlSignLib());

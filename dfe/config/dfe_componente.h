@@ -35,7 +35,8 @@ using TDFeNotifyEvent = std::function<void(TDFeComponente& Sender)>;
 //
 // The application folder (where Docs/, Schemas/ and the external service table live) is given
 // at construction; the program passes TUtil::GetAppPath(). An empty one makes those paths
-// relative to the working folder.
+// relative to the working folder. Its cadeias/ subfolder becomes the security facade's
+// PastaCadeias (none without an application folder).
 //
 // C++ does not dispatch virtual calls from a base constructor: a derived component that
 // overrides CriarConfiguracoes or GetNameSpaceURI calls InicializarConfiguracoes() at the end

@@ -90,6 +90,12 @@ void TWebServicesConf::SetSSLType(TSSLType value) {
   if (TDFeSSL* ssl = SSL()) ssl->SetSSLType(value);
 }
 
+void TWebServicesConf::SetVerificarServidor(bool value) {
+  if (value == FVerificarServidor) return;
+  FVerificarServidor = value;
+  if (TDFeSSL* ssl = SSL()) ssl->SetVerificarServidor(value);
+}
+
 void TWebServicesConf::LerParams() {
   if (!FParams.empty()) return;
   std::string texto = LerParamsArquivo();
@@ -135,6 +141,7 @@ void TWebServicesConf::Assign(const TWebServicesConf& De) {
   SetQuebradeLinha(De.QuebradeLinha());
   FTimeZoneConf.Assign(De.TimeZoneConf());
   SetSSLType(De.SSLType());
+  SetVerificarServidor(De.VerificarServidor());
   SetResourceName(De.ResourceName());
 }
 
@@ -172,6 +179,7 @@ void TWebServicesConf::LerIni(const IniFile& AIni) {
   SetTentativas(comoInt(AIni.ReadInteger(sessao, "Tentativas", FTentativas), FTentativas));
   SetSSLType(AIni.ReadEnum(sessao, "SSLType", FSSLType, TSSLType::LT_SSHv2));
   SetQuebradeLinha(AIni.ReadString(sessao, "QuebradeLinha", FQuebradeLinha));
+  SetVerificarServidor(AIni.ReadBool(sessao, "VerificarServidor", FVerificarServidor));
 }
 
 void TWebServicesConf::GravarIni(IniFile& AIni) const {
@@ -197,6 +205,7 @@ void TWebServicesConf::GravarIni(IniFile& AIni) const {
   AIni.WriteInteger(sessao, "Tentativas", FTentativas);
   AIni.WriteEnum(sessao, "SSLType", FSSLType);
   AIni.WriteString(sessao, "QuebradeLinha", FQuebradeLinha);
+  AIni.WriteBool(sessao, "VerificarServidor", FVerificarServidor);
 }
 
 }  // namespace luvaro

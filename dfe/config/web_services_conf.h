@@ -59,6 +59,10 @@ class TWebServicesConf : public TGrupoConf {
   const TTimeZoneConf& TimeZoneConf() const { return FTimeZoneConf; }
   TSSLType SSLType() const { return FSSLType; }
   void SetSSLType(TSSLType value);
+  // The server's identity is verified before a request leaves (default on); forwarded to the
+  // security facade.
+  bool VerificarServidor() const { return FVerificarServidor; }
+  void SetVerificarServidor(bool value);
   const std::string& ResourceName() const { return FResourceName; }
   void SetResourceName(const std::string& value) { FResourceName = value; }
 
@@ -91,6 +95,7 @@ class TWebServicesConf : public TGrupoConf {
   std::string FQuebradeLinha = "|";
   TTimeZoneConf FTimeZoneConf;
   TSSLType FSSLType = TSSLType::LT_all;
+  bool FVerificarServidor = true;
   std::string FResourceName = "DFeServicos";
 };
 

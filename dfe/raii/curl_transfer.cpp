@@ -71,12 +71,46 @@ void PrepareCurlTransfer(CURL* h, CurlTransfer& transfer, std::chrono::milliseco
   SetCurlOption(h, CURLOPT_HEADERDATA, static_cast<void*>(&transfer));
 }
 
+void VerifyServerIdentity(CURL* h, CurlTransfer& transfer, const ServerIdentityCheck& check,
+                          const std::string& url) {
+  SetServerVerification(h, check.verificar);
+  transfer.identityChecked = check.verificar;
+  transfer.httpsOnly = curl_strnequal(url.c_str(), "https:", 6) != 0;
+  if (transfer.httpsOnly) SetCurlOption(h, CURLOPT_REDIR_PROTOCOLS_STR, "https");
+  if (!check.verificar) {
+    if (check.aviso && curl_strnequal(url.c_str(), "https:", 6)) {
+      check.aviso(AvisoServidorNaoVerificado(HostOfUrl(url)));
+    }
+    return;
+  }
+  try {
+    transfer.anchors = TrustAnchors::FromFolder(check.pastaCadeias);
+  } catch (const EServerIdentity& failure) {
+    throw EDFeException(MensagemIdentidadeServidor(HostOfUrl(url), failure.what()));
+  }
+  SetCurlOption(h, CURLOPT_SSL_CTX_FUNCTION, &AddTrustAnchorsToContext);
+  SetCurlOption(h, CURLOPT_SSL_CTX_DATA, static_cast<void*>(&*transfer.anchors));
+}
+
 void PerformCurlTransfer(CURL* h, CurlTransfer& transfer) {
   const CURLcode code = curl_easy_perform(h);
   if (transfer.failure) std::rethrow_exception(transfer.failure);
   if (transfer.timedOut)
     throw EDFeException("Tempo limite de leitura esgotado: nenhum dado em " +
                         std::to_string(transfer.readTimeout.count()) + " ms.");
+  if (transfer.httpsOnly && code == CURLE_UNSUPPORTED_PROTOCOL)
+    throw EDFeException(
+        "O servidor redirecionou para um endereço sem HTTPS, que não foi seguido (" +
+        std::string(transfer.errorText[0] ? transfer.errorText : curl_easy_strerror(code)) + ").");
+  if (transfer.identityChecked && code != CURLE_OK) {
+    if (const auto identity = ServerIdentityFailureOf(h, code, transfer.errorText)) {
+      // The address that failed: the last of a redirect chain.
+      const char* last = nullptr;
+      curl_easy_getinfo(h, CURLINFO_EFFECTIVE_URL, &last);
+      throw EDFeException(
+          MensagemIdentidadeServidor(HostOfUrl(last ? last : ""), identity->Motivo()));
+    }
+  }
   if (code != CURLE_OK)
     throw EDFeException(transfer.errorText[0] ? std::string(transfer.errorText)
                                               : curl_easy_strerror(code));

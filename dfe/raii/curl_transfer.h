@@ -9,12 +9,15 @@
 #include <chrono>
 #include <exception>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include <curl/curl.h>
 
 #include "dfe/dfe_exception.h"
 #include "dfe/raii/curl.h"
+#include "dfe/raii/curl_server_identity.h"
+#include "dfe/server_identity.h"
 
 namespace luvaro {
 
@@ -34,6 +37,11 @@ struct CurlTransfer {
   // starts anew.
   std::function<void()> onStatusLine;
   char errorText[CURL_ERROR_SIZE] = {};
+  // Set by VerifyServerIdentity: the authorities added to each TLS context of the transfer, and
+  // whether a refused server is reported as such.
+  std::optional<TrustAnchors> anchors;
+  bool identityChecked = false;
+  bool httpsOnly = false;  // an https transfer follows no redirect to plain http
 };
 
 template <typename T>
@@ -51,8 +59,17 @@ CurlEasyPtr NewCurlEasy();
 void PrepareCurlTransfer(CURL* curl, CurlTransfer& transfer, std::chrono::milliseconds readTimeout,
                          const std::string& userAgent);
 
+// Verifies the servers of an https transfer as `check` says (chain and host name against the
+// system's roots plus the authorities of check.pastaCadeias), before any request byte leaves;
+// with the check off, hands check.aviso the warning for an https `url`. Either way a transfer
+// that starts on https follows redirects to https only. Throws EDFeException with the identity
+// message when the authorities cannot be read.
+void VerifyServerIdentity(CURL* curl, CurlTransfer& transfer, const ServerIdentityCheck& check,
+                          const std::string& url);
+
 // Runs the transfer; rethrows a callback's failure, or throws EDFeException with the time-out
-// text or curl's own text.
+// text, the identity message of a server the check refused ("Não foi possível confirmar a
+// identidade do servidor <host>: <motivo>."), or curl's own text.
 void PerformCurlTransfer(CURL* curl, CurlTransfer& transfer);
 
 // The status code of the last reply.

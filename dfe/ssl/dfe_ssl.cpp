@@ -74,6 +74,10 @@ TDFeSSL::~TDFeSSL() {
   Apagar(FSenha);
 }
 
+void TDFeSSL::Avisar(const std::string& texto) const {
+  if (FOnAviso) FOnAviso(texto);
+}
+
 void TDFeSSL::Clear() {
   if (FSSLCryptClass) DescarregarCertificado();
 
@@ -94,6 +98,7 @@ void TDFeSSL::Clear() {
   FTimeOutPorThread = false;
   FNameSpaceURI.clear();
   FUseCertificateHTTP = true;
+  FVerificarServidor = true;
   FAntesDeAssinar = nullptr;
 
   // The previous objects go first (a crypto back-end releases its certificate and token).

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -93,6 +94,20 @@ class TDFeSSL {
   void SetNameSpaceURI(const std::string& value) { FNameSpaceURI = value; }
   bool UseCertificateHTTP() const { return FUseCertificateHTTP; }
   void SetUseCertificateHTTP(bool value) { FUseCertificateHTTP = value; }
+  // The server's identity (certificate chain and host name) is verified before a request body
+  // leaves; off only where an installation must reach a server whose chain is not yet known,
+  // and then every request logs a warning through OnAviso.
+  bool VerificarServidor() const { return FVerificarServidor; }
+  void SetVerificarServidor(bool value) { FVerificarServidor = value; }
+  // The folder whose PEM files add trusted authorities to the system's roots (the application
+  // folder's cadeias/); empty: the system's roots only. Kept across Clear.
+  const std::filesystem::path& PastaCadeias() const { return FPastaCadeias; }
+  void SetPastaCadeias(const std::filesystem::path& value) { FPastaCadeias = value; }
+  // Where the facade's warnings go (the program's log); may be empty. Kept across Clear.
+  const std::function<void(const std::string&)>& OnAviso() const { return FOnAviso; }
+  void SetOnAviso(std::function<void(const std::string&)> hook) { FOnAviso = std::move(hook); }
+  // Hands a warning to OnAviso, when there is one.
+  void Avisar(const std::string& texto) const;
   const TDFeSSLAntesDeAssinar& AntesDeAssinar() const { return FAntesDeAssinar; }
   void SetAntesDeAssinar(TDFeSSLAntesDeAssinar hook) { FAntesDeAssinar = std::move(hook); }
 
@@ -192,6 +207,9 @@ class TDFeSSL {
   bool FTimeOutPorThread = false;
   std::string FNameSpaceURI;
   bool FUseCertificateHTTP = true;
+  bool FVerificarServidor = true;
+  std::filesystem::path FPastaCadeias;
+  std::function<void(const std::string&)> FOnAviso;
   TDFeSSLAntesDeAssinar FAntesDeAssinar;
   IFront* FFront = nullptr;
   TokenEnvironment* FTokenEnv = nullptr;

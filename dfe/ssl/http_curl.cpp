@@ -12,9 +12,12 @@
 #include <atomic>
 #include <chrono>
 #include <exception>
+#include <filesystem>
 #include <mutex>
+#include <optional>
 #include <stdexcept>
 
+#include "dfe/raii/curl_server_identity.h"
 #include "dfe/raii/openssl.h"
 #include "dfe/ssl/cert_context_int.h"
 #include "dfe/ssl/dfe_ssl.h"
@@ -77,16 +80,25 @@ struct TDFeHttpWinHttp::Impl {
   TSSLType SSLType = TSSLType::LT_all;
   int HTTPResultCode = 0;
   int InternalErrorCode = 0;
+  bool VerificarServidor = true;
+  std::filesystem::path PastaCadeias;
 
   // --- kept for the life of the back-end
   std::mutex handlesMutex;  // guards `multi` against Abortar from another thread
   CurlMultiPtr multi;       // declared before `easy`: the easy handle goes first
   CurlEasyPtr easy;
-  std::string connectionIdentity;  // the client certificate the kept connections were made with
+  // The client certificate and the server checks the kept connections were made with.
+  std::string connectionIdentity;
+  // The authorities of PastaCadeias, read on the first request that verifies a server, and
+  // the folder they were read from.
+  std::optional<TrustAnchors> anchors;
+  std::filesystem::path anchorsFolder;
   std::atomic<bool> abortRequested{false};
 
   // --- the request in progress (requesting thread only)
   const CertContext* presented = nullptr;  // the certificate this request presents
+  const TrustAnchors* trusted = nullptr;   // the authorities this request adds; null: none
+  std::string host;                        // the server's host, for the identity message
   std::string reply;
   CurlSlistPtr headers;
   TlsHandshakeTrace trace;
@@ -96,6 +108,7 @@ struct TDFeHttpWinHttp::Impl {
   curl_off_t downloaded = 0;
   Clock::time_point lastActivity;
   std::string tlsSetupError;
+  std::string anchorError;
   std::exception_ptr callbackError;
   char errorBuffer[CURL_ERROR_SIZE] = {};
 
@@ -106,6 +119,8 @@ struct TDFeHttpWinHttp::Impl {
   void SetOptions(const UrlParts& url, const std::string& data, long sslVersion);
   CURLcode Perform(milliseconds idleLimit);
   void ThrowIfAborted();
+  const TrustAnchors& Anchors();
+  [[noreturn]] void FailIdentity(const ServerIdentityFailure& failure);
   [[noreturn]] void Fail(CURLcode result, const std::string& data);
 
   static CURLcode SslContextCallback(CURL*, void* sslContext, void* self) noexcept;
@@ -122,6 +137,24 @@ void TDFeHttpWinHttp::Impl::ThrowIfAborted() {
   if (abortRequested.exchange(false)) {
     throw RequestFailure(winhttp::kOperationCancelled, kAbortedText);
   }
+}
+
+const TrustAnchors& TDFeHttpWinHttp::Impl::Anchors() {
+  if (!anchors || anchorsFolder != PastaCadeias) {
+    anchors.reset();
+    try {
+      anchors = TrustAnchors::FromFolder(PastaCadeias);
+    } catch (const EServerIdentity& failure) {
+      FailIdentity(failure.Failure());
+    }
+    anchorsFolder = PastaCadeias;
+  }
+  return *anchors;
+}
+
+void TDFeHttpWinHttp::Impl::FailIdentity(const ServerIdentityFailure& failure) {
+  InternalErrorCode = winHttpCodeFor(failure.fault);
+  throw RequestFailure(InternalErrorCode, MensagemIdentidadeServidor(host, failure.Motivo()));
 }
 
 void TDFeHttpWinHttp::Impl::PrepareHandles(const std::string& identity) {
@@ -173,10 +206,9 @@ void TDFeHttpWinHttp::Impl::SetOptions(const UrlParts& url, const std::string& d
   curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, &ProgressCallback);
   curl_easy_setopt(h, CURLOPT_XFERINFODATA, this);
 
-  // The server's certificate is not checked: an untrusted authority, an expired certificate
-  // and a name that does not match the host are all accepted, as the services require.
-  curl_easy_setopt(h, CURLOPT_SSL_VERIFYPEER, 0L);
-  curl_easy_setopt(h, CURLOPT_SSL_VERIFYHOST, 0L);
+  // The server's chain and host name are verified during the handshake, before any byte of
+  // the request leaves, against the system's roots plus the authorities of PastaCadeias.
+  SetServerVerification(h, VerificarServidor);
   curl_easy_setopt(h, CURLOPT_SSLVERSION, sslVersion);
   curl_easy_setopt(h, CURLOPT_SSL_CTX_FUNCTION, &SslContextCallback);
   curl_easy_setopt(h, CURLOPT_SSL_CTX_DATA, this);
@@ -207,6 +239,7 @@ std::string TDFeHttpWinHttp::Impl::Execute(const std::string& data) {
   connected = false;
   uploaded = downloaded = 0;
   tlsSetupError.clear();
+  anchorError.clear();
   callbackError = nullptr;
   errorBuffer[0] = '\0';
 
@@ -216,9 +249,12 @@ std::string TDFeHttpWinHttp::Impl::Execute(const std::string& data) {
                          "Falha ao conectar no Host. Erro:" +
                              MensagemErroHttp(winhttp::kInvalidUrl, "URL inválida: " + Url));
   }
+  host = url->host;
   // The client certificate goes only to https servers.
   const CertContext* cert = url->https ? certContext : nullptr;
-  PrepareHandles(certificateIdentity(cert));
+  trusted = url->https && VerificarServidor ? &Anchors() : nullptr;
+  PrepareHandles(certificateIdentity(cert) + (VerificarServidor ? "|v|" : "|n|") +
+                 PastaCadeias.string());
   ThrowIfAborted();
 
   long sslVersion = CURL_SSLVERSION_DEFAULT;
@@ -307,6 +343,12 @@ void TDFeHttpWinHttp::Impl::Fail(CURLcode result, const std::string& data) {
     InternalErrorCode = winhttp::kOperationCancelled;
     throw RequestFailure(InternalErrorCode, kAbortedText);
   }
+  if (VerificarServidor) {
+    if (!anchorError.empty()) FailIdentity({ServerIdentityFault::AnchorFile, anchorError});
+    if (auto identity = ServerIdentityFailureOf(easy.get(), result, errorBuffer)) {
+      FailIdentity(*identity);
+    }
+  }
   InternalErrorCode = winHttpCodeFor(result, trace);
   if (!tlsSetupError.empty()) {
     throw RequestFailure(InternalErrorCode,
@@ -338,6 +380,10 @@ CURLcode TDFeHttpWinHttp::Impl::SslContextCallback(CURL*, void* sslContext, void
   auto* context = static_cast<SSL_CTX*>(sslContext);
   SSL_CTX_set_msg_callback(context, &TlsMessageCallback);
   SSL_CTX_set_msg_callback_arg(context, impl);
+  if (impl->trusted != nullptr && (!impl->trusted->AddTo(context, impl->anchorError) ||
+                                   !RequireHost(context, impl->host, impl->anchorError))) {
+    return CURLE_SSL_CACERT_BADFILE;
+  }
   const CertContext* cert = impl->presented;
   if (cert == nullptr) return CURLE_OK;
   ERR_clear_error();
@@ -427,6 +473,8 @@ void TDFeHttpWinHttp::ConfigurarHTTP(const std::string& AURL, const std::string&
   FImpl->ProxyUser = FpDFeSSL.ProxyUser();
   FImpl->ProxyPass = FpDFeSSL.ProxyPass();
   FImpl->TimeOut = FpDFeSSL.TimeOut();
+  FImpl->VerificarServidor = FpDFeSSL.VerificarServidor();
+  FImpl->PastaCadeias = FpDFeSSL.PastaCadeias();
   FImpl->Url = AURL;
   FImpl->SOAPAction = ASoapAction;
   if (!AMimeType.empty()) FImpl->MimeType = AMimeType;
@@ -441,6 +489,12 @@ std::string TDFeHttpWinHttp::Enviar(const std::string& ConteudoXML, const std::s
     // ready: to the caller this is the handshake's key failure, as on the system stack.
     FImpl->InternalErrorCode = winhttp::kClientCertNoAccessKey;
     throw EDFeHttpException(winhttp::kClientCertNoAccessKey, 0, AURL, failure.what());
+  }
+  if (!FImpl->VerificarServidor) {
+    // The choice is never silent: every request to a server left unchecked says so.
+    if (const auto url = splitUrl(AURL); url && url->https) {
+      FpDFeSSL.Avisar(AvisoServidorNaoVerificado(url->host));
+    }
   }
   std::string reply;
   try {

@@ -68,6 +68,24 @@ int winHttpCodeFor(CURLcode code, const TlsHandshakeTrace& trace) noexcept {
   return winHttpCodeFor(code);
 }
 
+int winHttpCodeFor(ServerIdentityFault fault) noexcept {
+  switch (fault) {
+    case ServerIdentityFault::UntrustedAuthority:
+      return winhttp::kInvalidCa;
+    case ServerIdentityFault::Expired:
+    case ServerIdentityFault::NotYetValid:
+      return winhttp::kCertDateInvalid;
+    case ServerIdentityFault::NameMismatch:
+      return winhttp::kCertNameInvalid;
+    case ServerIdentityFault::Revoked:
+      return winhttp::kCertRevoked;
+    case ServerIdentityFault::Invalid:
+    case ServerIdentityFault::AnchorFile:
+      break;
+  }
+  return winhttp::kInvalidCert;
+}
+
 std::optional<long> curlSslVersionFor(TSSLType type) noexcept {
   switch (type) {
     case TSSLType::LT_SSLv2:

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "dfe/raii/curl.h"
+#include "dfe/server_identity.h"
 #include "dfe/ssl/http_textos.h"
 #include "dfe/ssl/ssl_types.h"
 
@@ -28,6 +29,11 @@ inline constexpr int kInvalidUrl = 12005;              // ERROR_WINHTTP_INVALID_
 inline constexpr int kUnrecognizedScheme = 12006;      // ERROR_WINHTTP_UNRECOGNIZED_SCHEME
 inline constexpr int kNameNotResolved = 12007;         // ERROR_WINHTTP_NAME_NOT_RESOLVED
 inline constexpr int kOperationCancelled = 12017;      // ERROR_WINHTTP_OPERATION_CANCELLED
+inline constexpr int kCertDateInvalid = 12037;         // ERROR_WINHTTP_SECURE_CERT_DATE_INVALID
+inline constexpr int kCertNameInvalid = 12038;         // ERROR_WINHTTP_SECURE_CERT_CN_INVALID
+inline constexpr int kInvalidCa = 12045;               // ERROR_WINHTTP_SECURE_INVALID_CA
+inline constexpr int kInvalidCert = 12169;             // ERROR_WINHTTP_SECURE_INVALID_CERT
+inline constexpr int kCertRevoked = 12170;             // ERROR_WINHTTP_SECURE_CERT_REVOKED
 inline constexpr int kClientAuthCertNeeded = 12044;    // ERROR_WINHTTP_CLIENT_AUTH_CERT_NEEDED
 inline constexpr int kCannotConnect = 12029;           // ERROR_WINHTTP_CANNOT_CONNECT
 inline constexpr int kConnectionError = 12030;         // ERROR_WINHTTP_CONNECTION_ERROR
@@ -56,6 +62,11 @@ int winHttpCodeFor(CURLcode code) noexcept;
 // private key 12185; a fatal alert from the server 12175; a failure before our key's signature
 // went out is the key's (12186); no certificate at all 12044.
 int winHttpCodeFor(CURLcode code, const TlsHandshakeTrace& trace) noexcept;
+
+// The WinHTTP code of the same meaning as a refused server identity. None of them is one the
+// workers' failure reporting singles out: such a run ends as a generic failure, never as
+// "service down" (12175) or as the user's certificate (12186).
+int winHttpCodeFor(ServerIdentityFault fault) noexcept;
 
 // curl's CURLOPT_SSLVERSION value for a protocol choice; nothing for the versions the TLS
 // library no longer carries (SSL 2.0 and 3.0).

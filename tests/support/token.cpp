@@ -71,6 +71,19 @@ TestToken& TestToken::Shared() {
   return token;
 }
 
+fs::path TestToken::KeyOf(const fs::path& certificatePem) {
+  fs::path key = certificatePem;
+  key.replace_extension(".key.pem");
+  return key;
+}
+
+fs::path TestToken::TrustTestCa(const fs::path& applicationFolder) const {
+  const fs::path cadeias = applicationFolder / "cadeias";
+  fs::create_directories(cadeias);
+  fs::copy_file(CaPem(), cadeias / "ac-luvaro-teste.pem", fs::copy_options::overwrite_existing);
+  return cadeias;
+}
+
 const TokenCertificate& TestToken::Certificate(std::string_view name) const {
   const auto found = m_certs.find(name);
   if (found == m_certs.end()) throw std::runtime_error("no test certificate " + std::string(name));

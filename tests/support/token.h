@@ -53,6 +53,15 @@ class TestToken {
   std::filesystem::path CaKeyPem() const { return m_dir / "ca.key.pem"; }
   std::filesystem::path ServerPem() const { return m_dir / "server.pem"; }
   std::filesystem::path ServerKeyPem() const { return m_dir / "server.key.pem"; }
+  // The server certificates the identity check must refuse although the CA is trusted: one for
+  // another host name only, and one that expired; their keys beside them (".key.pem").
+  std::filesystem::path OtherHostServerPem() const { return m_dir / "server-outro.pem"; }
+  std::filesystem::path ExpiredServerPem() const { return m_dir / "server-vencido.pem"; }
+  static std::filesystem::path KeyOf(const std::filesystem::path& certificatePem);
+
+  // Makes `applicationFolder`/cadeias holding the test CA, so that the program verifies the
+  // stand-ins as it verifies the government; returns that folder.
+  std::filesystem::path TrustTestCa(const std::filesystem::path& applicationFolder) const;
   std::filesystem::path PfxFile() const { return m_dir / "a1.pfx"; }
 
   // By fixture name; throws for an unknown one.

@@ -60,13 +60,17 @@ bool SetUp(SSL_CTX& context, const TlsSettings& tls, std::string& failure) {
   if (SSL_CTX_use_PrivateKey_file(&context, tls.privateKey.c_str(), SSL_FILETYPE_PEM) != 1)
     return fail("server key " + tls.privateKey.string());
   if (SSL_CTX_check_private_key(&context) != 1) return fail("server key and certificate");
+  SSL_CTX_set_session_id_context(&context, kSessionContext, sizeof kSessionContext - 1);
+  if (tls.clientCa.empty()) {
+    SSL_CTX_set_verify(&context, SSL_VERIFY_NONE, nullptr);
+    return true;
+  }
   if (SSL_CTX_load_verify_locations(&context, tls.clientCa.c_str(), nullptr) != 1)
     return fail("client CA " + tls.clientCa.string());
   NameStackOwner caNames(SSL_load_client_CA_file(tls.clientCa.c_str()));
   if (!caNames) return fail("client CA names " + tls.clientCa.string());
   SSL_CTX_set_client_CA_list(&context, caNames.release());
   SSL_CTX_set_verify(&context, SSL_VERIFY_PEER | SSL_VERIFY_FAIL_IF_NO_PEER_CERT, nullptr);
-  SSL_CTX_set_session_id_context(&context, kSessionContext, sizeof kSessionContext - 1);
   return true;
 }
 

@@ -16,12 +16,13 @@ namespace luvaro::sim {
 struct TlsSettings {
   std::filesystem::path certificate;  // the server's certificate (chain), PEM
   std::filesystem::path privateKey;   // its key, PEM
-  std::filesystem::path clientCa;     // a client must present a certificate issued by this CA
+  // A client must present a certificate issued by this CA; empty: no client certificate asked.
+  std::filesystem::path clientCa;
 };
 
-// An HTTPS server that refuses clients without a certificate issued by `clientCa` and lets
-// them resume their TLS sessions. Throws std::runtime_error with OpenSSL's words when the files
-// cannot be used.
+// An HTTPS server that refuses clients without a certificate issued by `clientCa` (when one is
+// given) and lets them resume their TLS sessions. Throws std::runtime_error with OpenSSL's words
+// when the files cannot be used.
 std::unique_ptr<httplib::Server> MakeTlsServer(const TlsSettings& tls);
 
 // What a request's TLS connection showed, one "name: value" line each: the client

@@ -1,12 +1,16 @@
 #include "tools/sim/update_role.h"
 
 #include <nlohmann/json.hpp>
+#include <openssl/evp.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <sstream>
+#include <stdexcept>
+
+#include "tools/sim/tls.h"
 
 namespace fs = std::filesystem;
 using Json = nlohmann::ordered_json;
@@ -21,6 +25,12 @@ constexpr OptionSpec kUpdateOptions[] = {
     {"link", "URL",
      "the installer's address in the answer (default <base>instalador/Luvaro-install)", false},
     {"instalador", "FILE", "the installer served under /instalador/ (none: 404)", false},
+    {"cert", "PEM", "serve HTTPS with this certificate (chain); no client certificate asked",
+     false},
+    {"key", "PEM", "the HTTPS certificate's private key", false},
+    {"resumo", "TEXT",
+     "a third field of informacaoComplementar; \"auto\": sha256: and the installer's SHA-256",
+     false},
 };
 
 // Version query damage.
@@ -57,8 +67,25 @@ std::string ReadWhole(const fs::path& file) {
 struct UpdateAnswer {
   std::string versao = "1.14";
   std::string versaoOrvane = "4.0.01-180629";
-  std::optional<std::string> link;  // default: this server's own installer address
+  std::optional<std::string> link;    // default: this server's own installer address
+  std::optional<std::string> resumo;  // the third field, when there is one
+  std::string scheme = "http";        // of this server's own addresses
 };
+
+// "sha256:" and the SHA-256 of the bytes in lower-case hexadecimal.
+std::string Sha256Field(const std::string& bytes) {
+  unsigned char digest[EVP_MAX_MD_SIZE];
+  unsigned int length = 0;
+  if (EVP_Digest(bytes.data(), bytes.size(), digest, &length, EVP_sha256(), nullptr) != 1)
+    throw std::runtime_error("EVP_Digest failed");
+  static constexpr char kHex[] = "0123456789abcdef";
+  std::string text = "sha256:";
+  for (unsigned int i = 0; i < length; ++i) {
+    text += kHex[digest[i] >> 4];
+    text += kHex[digest[i] & 0x0F];
+  }
+  return text;
+}
 
 void AnswerVersion(const UpdateAnswer& answer, const httplib::Request& request,
                    httplib::Response& response, const Faults& faults) {
@@ -71,12 +98,12 @@ void AnswerVersion(const UpdateAnswer& answer, const httplib::Request& request,
     response.set_content("<html><body><h1>Servidor em manutenção</h1></body></html>", "text/html");
     return;
   }
-  const std::string link = answer.link.value_or("http://" + request.get_header_value("Host") +
-                                                "/instalador/Luvaro-install");
+  const std::string link = answer.link.value_or(
+      answer.scheme + "://" + request.get_header_value("Host") + "/instalador/Luvaro-install");
   Json body = Json::object();
   if (faults.body != kNoVersao) body["versao"] = answer.versao;
-  body["informacaoComplementar"] =
-      answer.versaoOrvane + (faults.body == kNoSeparator ? " " : ";") + link;
+  body["informacaoComplementar"] = answer.versaoOrvane + (faults.body == kNoSeparator ? " " : ";") +
+                                   link + (answer.resumo ? ";" + *answer.resumo : std::string());
   if (faults.body == kNotObject) body = Json::array({body});
   response.set_content(body.dump(), kJsonType);
 }
@@ -142,6 +169,18 @@ void InstallUpdate(SimServer& server, const Options& options) {
   std::shared_ptr<const std::string> installer;
   if (auto file = options.Get("instalador"))
     installer = std::make_shared<const std::string>(ReadWhole(*file));
+  answer.resumo = options.Get("resumo");
+  if (answer.resumo == "auto") {
+    if (!installer) throw UsageError("--resumo auto needs --instalador");
+    answer.resumo = Sha256Field(*installer);
+  }
+  const auto cert = options.Get("cert");
+  const auto key = options.Get("key");
+  if (cert.has_value() != key.has_value()) throw UsageError("--cert and --key go together");
+  if (cert) {
+    server.UseTls(TlsSettings{*cert, *key, {}});
+    answer.scheme = "https";
+  }
 
   server.Get("/cloud/api/versao/sistema/get", "versao",
              [answer](const httplib::Request& request, httplib::Response& response,

@@ -40,10 +40,11 @@ std::string TabelaServicos(const std::string& base) {
 }
 
 // Fills the application folder before the simulators start (the eSocial role reads the
-// schemas from it).
+// schemas from it); cadeias/ trusts the stand-ins' test CA.
 const fs::path& Preparar(const fs::path& home) {
   fs::create_directories(home / "Logs");
   CopySchemas(home / "schemas");
+  TestToken::Shared().TrustTestCa(home);
   return home;
 }
 

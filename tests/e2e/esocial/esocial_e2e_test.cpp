@@ -279,6 +279,46 @@ TEST_F(EsocialE2E, FailuresEndWithTheirDialogAndExitCode) {
   }
 }
 
+// A service whose identity cannot be confirmed (its authority, the test CA, is not in
+// cadeias/) never receives the lot: a generic failure naming the host and the reason, a log
+// line, exit code 1, and nothing posted to the ERP.
+TEST_F(EsocialE2E, AServiceWhoseIdentityCannotBeConfirmedReceivesNothing) {
+  fs::remove_all(cenario.Home() / "cadeias");
+  const ProcessResult r = Run(cenario.ArgsEnvio());
+  ASSERT_FALSE(r.timedOut);
+  EXPECT_EQ(r.exitCode, 1) << r.err;
+  const std::string motivo =
+      "Não foi possível confirmar a identidade do servidor 127.0.0.1: o certificado do servidor "
+      "não foi emitido por uma autoridade confiável.";
+  EXPECT_TRUE(r.err.starts_with(kInicio +
+                                "Buscando eventos...\nMontando eventos...\n"
+                                "Enviando eventos...\n" +
+                                kGenerico))
+      << r.err;
+  EXPECT_NE(r.err.find(motivo), std::string::npos) << r.err;
+  EXPECT_TRUE(cenario.Governo().Requests().empty());
+  EXPECT_EQ(Endpoints(cenario.Erp()), std::vector<std::string>{"lotes"});
+  const std::string logs = cenario.Logs();
+  EXPECT_NE(logs.find(" - ERROR: "), std::string::npos) << logs;
+  EXPECT_NE(logs.find(motivo), std::string::npos) << logs;
+}
+
+// With LUVARO_VERIFICAR_SERVIDOR=0 the same service is reached, and every request to it leaves
+// the warning in the log.
+TEST_F(EsocialE2E, WithTheCheckOffTheServiceIsReachedAndEachRequestWarns) {
+  fs::remove_all(cenario.Home() / "cadeias");
+  const ProcessResult r = Run(cenario.ArgsEnvio(), {{"LUVARO_VERIFICAR_SERVIDOR", "0"}});
+  ASSERT_FALSE(r.timedOut);
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(r.err, kStatusEnvio);
+  ASSERT_EQ(cenario.Governo().Requests().size(), 1u);
+  EXPECT_EQ(Ocorrencias(cenario.Logs(),
+                        " - ATENÇÃO: identidade do servidor 127.0.0.1 não "
+                        "verificada.\r\n"),
+            1)
+      << cenario.Logs();
+}
+
 // A PIN the token refuses is presented once: the token sees one login, no event is signed, so
 // nothing reaches the service, and the run ends at the loading with a dialog and exit code 1.
 ProcessResult RunWithWrongPin(EsocialCenario& cenario, const fs::path& spyLog) {

@@ -159,6 +159,7 @@ class Mundo {
   fs::path Preparar() const {
     fs::create_directories(Home() / "Logs");
     CopySchemas(Home() / "schemas");
+    TestToken::Shared().TrustTestCa(Home());
     return Home() / "schemas";
   }
 

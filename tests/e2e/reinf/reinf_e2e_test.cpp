@@ -98,6 +98,7 @@ std::string TabelaServicos(const std::string& base) {
 const fs::path& Preparar(const fs::path& home) {
   fs::create_directories(home / "Logs");
   CopySchemas(home / "schemas");
+  TestToken::Shared().TrustTestCa(home);
   return home;
 }
 

@@ -10,7 +10,9 @@
 #include <regex>
 #include <set>
 #include <sstream>
+#include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <unistd.h>
@@ -18,6 +20,7 @@
 #include "tests/support/process.h"
 #include "tests/support/sim_process.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/token.h"
 
 namespace fs = std::filesystem;
 
@@ -67,6 +70,13 @@ std::vector<int> ProgressOf(const std::string& err) {
     start = end + 1;
   }
   return values;
+}
+
+// How many times `part` occurs in `text`.
+int Count(const std::string& text, std::string_view part) {
+  int n = 0;
+  for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+  return n;
 }
 
 std::vector<std::string> Files(const fs::path& folder) {
@@ -346,6 +356,113 @@ TEST_F(UpdateE2E, DownloadsOfEndedRunsAreRemoved) {
                         (home / ("Luvaro-install." + morto)).string() + "\r\n"),
             std::string::npos)
       << Logs();
+}
+
+// The update channel over HTTPS: the server's identity checked against cadeias/, an installer
+// address that would leave HTTPS refused before any download, and the digest the answer states
+// checked before the installer is started. Whatever is refused is logged and the job runs.
+TEST_F(UpdateE2E, ChannelOverHttps) {
+  const TestToken& token = TestToken::Shared();
+  const fs::path fonte = home / "fonte" / "Luvaro-install";
+  WriteFile(fonte, kInstalador);
+  const std::string naoVerificado = "ATENÇÃO: identidade do servidor 127.0.0.1 não verificada.";
+  struct Case {
+    const char* name;
+    std::vector<std::string> simArgs;  // besides the version, the installer and HTTPS
+    bool testCaTrusted;                // the test CA in cadeias/
+    std::map<std::string, std::string> env;
+    bool started;  // the installer was started (it ends the program with exit code 0)
+    std::vector<std::string> endpoints;
+    std::string log;  // part of the log ("" when nothing is looked for)
+  } cases[] = {
+      {"answer of two fields, as before", {}, true, {}, true, {"versao", "instalador"}, ""},
+      {"right digest", {"--resumo", "auto"}, true, {}, true, {"versao", "instalador"}, ""},
+      {"wrong digest",
+       {"--resumo", "sha256:" + std::string(64, '0')},
+       true,
+       {},
+       false,
+       {"versao", "instalador"},
+       "/instalador/Luvaro-install não confere com o resumo informado (SHA-256 esperado " +
+           std::string(64, '0') + ", obtido "},
+      {"digest that is none",
+       {"--resumo", "md5:0123"},
+       true,
+       {},
+       false,
+       {"versao"},
+       " - Atualização não instalada: O resumo do instalador \"md5:0123\" não é \"sha256:\" "
+       "seguido de 64 dígitos hexadecimais.\r\n"},
+      {"installer address over plain HTTP",
+       {"--link", "http://127.0.0.1:9/instalador/Luvaro-install"},
+       true,
+       {},
+       false,
+       {"versao"},
+       " - Atualização não instalada: o endereço do instalador "
+       "http://127.0.0.1:9/instalador/Luvaro-install não usa HTTPS, como a consulta de "
+       "versão.\r\n"},
+      {"server of an authority not in cadeias/", {}, false, {}, false, {}, ""},
+      {"check off",
+       {},
+       false,
+       {{"LUVARO_VERIFICAR_SERVIDOR", "0"}},
+       true,
+       {"versao", "instalador"},
+       " - " + naoVerificado + "\r\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    for (const char* name : {"Luvaro-install", "Luvaro.param", "argumentos.txt", "pid.txt"})
+      fs::remove(home / name);
+    fs::remove_all(home / "cadeias");
+    if (c.testCaTrusted) token.TrustTestCa(home.path());
+    for (const auto& entry : fs::directory_iterator(home / "Logs")) fs::remove(entry);
+    std::vector<std::string> simArgs{"--versao",     "1.15",
+                                     "--instalador", fonte.string(),
+                                     "--cert",       token.ServerPem().string(),
+                                     "--key",        token.ServerKeyPem().string()};
+    simArgs.insert(simArgs.end(), c.simArgs.begin(), c.simArgs.end());
+    SimProcess sim(kSim, "update", simArgs);
+    ASSERT_TRUE(sim.BaseUrl().starts_with("https://")) << sim.BaseUrl();
+
+    ProcessOptions options = Options(JobArgs("4.0.01-180629"), sim.BaseUrl());
+    for (const auto& [name, value] : c.env) options.env[name] = value;
+    const ProcessResult r = RunProcess(kExe, options);
+    EXPECT_FALSE(r.timedOut);
+    const std::string log = Logs();
+    EXPECT_EQ(Endpoints(sim), c.endpoints);
+    if (c.started) {
+      EXPECT_EQ(r.exitCode, 0) << r.err;
+      EXPECT_TRUE(r.err.ends_with("Atualizando aplicativo...\n")) << r.err;
+      EXPECT_EQ(ReadFile(home / "argumentos.txt"), "/SILENT\n");
+      EXPECT_EQ(ReadFile(home / "Luvaro-install"), kInstalador);
+      EXPECT_NE(
+          log.find(" - Atualização baixada de " + sim.BaseUrl() + "instalador/Luvaro-install\r\n"),
+          std::string::npos)
+          << log;
+    } else {
+      EXPECT_EQ(r.exitCode, 1);  // the job's parameter error: the run went on
+      EXPECT_TRUE(r.err.ends_with(kJob)) << r.err;
+      EXPECT_FALSE(fs::exists(home / "argumentos.txt"));
+      EXPECT_EQ(Files(home.path()), std::vector<std::string>{});  // nothing kept, nothing run
+    }
+    if (!c.log.empty()) {
+      EXPECT_NE(log.find(c.log), std::string::npos) << log;
+    }
+    // Each request to a server left unchecked says so; a checked one never does.
+    EXPECT_EQ(Count(log, naoVerificado), c.env.empty() ? 0 : 2) << log;
+  }
+  // The refused authority, told as the failed query it is.
+  fs::remove_all(home / "cadeias");
+  SimProcess sim(kSim, "update",
+                 {"--versao", "1.15", "--cert", token.ServerPem().string(), "--key",
+                  token.ServerKeyPem().string()});
+  const ProcessResult r = Run(JobArgs("4.0.01-180629"), sim.BaseUrl());
+  EXPECT_EQ(r.err, kInicio + kErroConsulta +
+                       "Não foi possível confirmar a identidade do servidor 127.0.0.1: o "
+                       "certificado do servidor não foi emitido por uma autoridade confiável.\n" +
+                       kJob);
 }
 
 TEST_F(UpdateE2E, FailedDownloadStartsNothingAndTheJobRuns) {

@@ -68,7 +68,8 @@ TEST_F(UpdateHttpTest, VersionQuerySendsTheServersHeadersAndReadsTheAnswer) {
   std::size_t seen = 0;
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    const TResultVersao r = ConsultarVersao(UrlConsultaVersao(MontarConfigAtualizacao(c.base, "")));
+    const TResultVersao r =
+        ConsultarVersao(UrlConsultaVersao(MontarConfigAtualizacao(c.base, "")), {});
     EXPECT_EQ(r.versaoAtual, "1.15");
     EXPECT_EQ(r.versaoOrvane, "4.0.02-190101");
     EXPECT_EQ(r.linkAtualizar, "https://downloads.example/Luvaro-install.exe");
@@ -112,8 +113,8 @@ TEST_F(UpdateHttpTest, VersionQueryFailuresSayWhatWentWrong) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     sim.SetFaults(c.faults);
-    const std::string text =
-        FailureOf([&] { ConsultarVersao(UrlConsultaVersao(MontarConfigAtualizacao(c.base, ""))); });
+    const std::string text = FailureOf(
+        [&] { ConsultarVersao(UrlConsultaVersao(MontarConfigAtualizacao(c.base, "")), {}); });
     EXPECT_NE(text.find(c.expectedText), std::string::npos) << text;
   }
 }

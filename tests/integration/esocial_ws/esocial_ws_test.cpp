@@ -81,6 +81,7 @@ class EsocialWsTest : public ::testing::Test {
                   base +
                   "servicos/empregador/dwlcirurgico/"
                   "WsSolicitarDownloadEventos.svc\r\n");
+    token.TrustTestCa(m_dir.path());
     m_comp = NovoComponente(m_dir.path(), false);
     m_comp->SSL().SetTokenEnv(m_env.get());
     TConfiguracoeseSocial& c = m_comp->Configuracoes();

@@ -115,6 +115,8 @@ std::unique_ptr<TDFeSSL> GovTest::MakeFacade() {
   ssl->SetTimeOut(10000);
   ssl->SetNumeroSerie(Token().Certificate("empresa").serial);
   ssl->SetSenha(std::string(TestToken::kPin));
+  // The stand-in's authority is trusted as the program trusts the government's: in cadeias/.
+  ssl->SetPastaCadeias(Token().TrustTestCa(m_dir.path()));
   return ssl;
 }
 

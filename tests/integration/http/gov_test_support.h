@@ -51,8 +51,8 @@ class GovTest : public ::testing::Test {
   static std::string Url(const std::string& path = "servico/envio.svc");
 
   // A facade set as the workers set it (certificate store, WinHTTP back-end, a short
-  // time-out) whose client certificate is the token's "empresa" certificate, its key on the
-  // token, the PIN given as the password.
+  // time-out, the test CA in the test folder's cadeias/) whose client certificate is the
+  // token's "empresa" certificate, its key on the token, the PIN given as the password.
   std::unique_ptr<TDFeSSL> MakeFacade();
 
   // Makes the token environment again, on `module` (the logging module by default).

@@ -84,6 +84,7 @@ class WebServiceGovTest : public GovTest {
 
   void SetUp() override {
     GovTest::SetUp();
+    Token().TrustTestCa(m_dir / "app");
     m_comp = std::make_unique<TDFeComponente>((m_dir / "app").string());
     m_comp->SSL().SetTokenEnv(m_tokenEnv.get());
     TConfiguracoes& c = m_comp->Configuracoes();

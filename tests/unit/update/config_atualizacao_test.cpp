@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <optional>
+#include <string>
+
 namespace luvaro {
 namespace {
 
@@ -31,11 +35,19 @@ TEST(ConfigAtualizacao, BaseFromTheSettingOrBuiltIn) {
   }
 }
 
-TEST(ConfigAtualizacao, BuiltInServerIsABaseWithoutPath) {
+TEST(ConfigAtualizacao, BuiltInServerIsAnHttpsBaseWithoutPath) {
   const std::string padrao(UrlAtualizacaoPadrao());
-  const auto scheme = padrao.find("://");
-  ASSERT_NE(scheme, std::string::npos);
-  EXPECT_EQ(padrao.find('/', scheme + 3), std::string::npos) << padrao;
+  ASSERT_TRUE(padrao.starts_with("https://")) << padrao;
+  EXPECT_EQ(padrao.find('/', 8), std::string::npos) << padrao;
+}
+
+// The update server is checked as the government's are: on, against cadeias/ beside the
+// program; without an application folder, against the system's roots only.
+TEST(ConfigAtualizacao, ServersAreCheckedAgainstTheApplicationFoldersCadeias) {
+  const TConfigAtualizacao config = MontarConfigAtualizacao(std::nullopt, "/opt/luvaro");
+  EXPECT_TRUE(config.Identidade.verificar);
+  EXPECT_EQ(config.Identidade.pastaCadeias, std::filesystem::path("/opt/luvaro/cadeias"));
+  EXPECT_TRUE(MontarConfigAtualizacao(std::nullopt, "").Identidade.pastaCadeias.empty());
 }
 
 }  // namespace

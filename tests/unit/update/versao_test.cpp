@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <optional>
+#include <string>
 
 namespace luvaro {
 namespace {
@@ -48,7 +50,10 @@ TEST(LerResultVersao, ReadsTheTwoMembers) {
        {"1.14 ", " 4.0.02 ", " https://h/x"}},
       {"a third piece is not part of the address",
        R"({"versao":"2","informacaoComplementar":"4;http://h/i;extra"})",
-       {"2", "4", "http://h/i"}},
+       {"2", "4", "http://h/i", "extra"}},
+      {"the digest as the third piece, kept whole",
+       R"({"versao":"2","informacaoComplementar":"4;https://h/i;sha256:AB;cd"})",
+       {"2", "4", "https://h/i", "sha256:AB;cd"}},
       {"empty pieces", R"({"versao":"","informacaoComplementar":";"})", {"", "", ""}},
       {"UTF-8 text",
        R"({"versao":"1.15 \u00e7","informacaoComplementar":"a;b"})",
@@ -60,7 +65,41 @@ TEST(LerResultVersao, ReadsTheTwoMembers) {
     EXPECT_EQ(r.versaoAtual, c.expected.versaoAtual);
     EXPECT_EQ(r.versaoOrvane, c.expected.versaoOrvane);
     EXPECT_EQ(r.linkAtualizar, c.expected.linkAtualizar);
+    EXPECT_EQ(r.resumoInstalador, c.expected.resumoInstalador);
   }
+}
+
+TEST(Sha256Esperado, SixtyFourHexDigitsAfterThePrefix) {
+  const std::string hex(
+      "9f86d081884c7d659a2feaa0c55ad015a3bf4f1b2b0b822cd15d6c15b0f00a08");  // SHA-256 of "test"
+  std::string maiusculas = hex;
+  for (char& c : maiusculas) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  struct Case {
+    const char* name;
+    std::string resumo;
+    std::optional<std::string> expected;  // nothing: refused
+  } cases[] = {
+      {"lower case", "sha256:" + hex, hex},
+      {"upper case digits, read in lower case", "sha256:" + maiusculas, hex},
+      {"one digit short", "sha256:" + hex.substr(1), std::nullopt},
+      {"one digit more", "sha256:" + hex + "0", std::nullopt},
+      {"not hexadecimal", "sha256:" + hex.substr(1) + "g", std::nullopt},
+      {"another algorithm", "md5:" + hex, std::nullopt},
+      {"prefix in upper case", "SHA256:" + hex, std::nullopt},
+      {"blank after the prefix", "sha256: " + hex, std::nullopt},
+      {"digits alone", hex, std::nullopt},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TResultVersao r;
+    r.resumoInstalador = c.resumo;
+    if (c.expected) {
+      EXPECT_EQ(Sha256Esperado(r), c.expected);
+    } else {
+      EXPECT_THROW(Sha256Esperado(r), EDFeException);
+    }
+  }
+  EXPECT_EQ(Sha256Esperado(TResultVersao{}), std::nullopt);  // two fields: nothing to check
 }
 
 TEST(LerResultVersao, RefusesWhatIsNotAnAnswer) {

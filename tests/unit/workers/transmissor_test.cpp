@@ -140,6 +140,38 @@ TEST_F(TransmissorTest, TimeOutOfTheEnvironment) {
   }
 }
 
+TEST_F(TransmissorTest, ServerCheckOfTheEnvironment) {
+  const struct {
+    const char* valor;  // nullptr: unset
+    bool esperado;
+  } casos[] = {{nullptr, true}, {"1", true}, {"", true}, {"0", false}};
+  for (const auto& c : casos) {
+    SCOPED_TRACE(c.valor ? c.valor : "(unset)");
+    if (c.valor)
+      setenv("LUVARO_VERIFICAR_SERVIDOR", c.valor, 1);
+    else
+      unsetenv("LUVARO_VERIFICAR_SERVIDOR");
+    EXPECT_EQ(VerificarServidorDoAmbiente(), c.esperado);
+  }
+  unsetenv("LUVARO_VERIFICAR_SERVIDOR");
+}
+
+// The check switched off at start-up reaches the component, and the facade's warnings (one per
+// request to a server left unchecked) reach the log.
+TEST_F(TransmissorTest, ServerCheckOffReachesTheComponentAndItsWarningsTheLog) {
+  TAmbienteTransmissao ambiente = Falso();
+  ambiente.VerificarServidor = false;
+  auto worker = Criar(TTipoProcesso::procEnvioXML, ambiente);
+  EXPECT_THROW(worker->Execute(), TSilentAbort);  // no token module: the settings are in place
+  EXPECT_FALSE(worker->componente().Configuracoes().WebServices().VerificarServidor());
+  TDFeSSL& ssl = worker->componente().SSL();
+  EXPECT_FALSE(ssl.VerificarServidor());
+  ssl.Avisar("ATENÇÃO: identidade do servidor h.gov.br não verificada.");
+  EXPECT_NE(Logs().find(" - ATENÇÃO: identidade do servidor h.gov.br não verificada.\r\n"),
+            std::string::npos)
+      << Logs();
+}
+
 TEST_F(TransmissorTest, ErpClientIsMadeFromTheRunsEndpoints) {
   const TEnderecosOrvane enderecos{
       "http://erp/spring/esocial/lotes", "http://erp/spring/esocial/lotesRetorno",
@@ -193,6 +225,9 @@ TEST_F(TransmissorTest, ConfigurationFailureIsReportedAndStopsTheRun) {
   EXPECT_TRUE(conf.Geral().Salvar());
   EXPECT_EQ(conf.WebServices().Ambiente(), TTipoAmbiente::taHomologacao);
   EXPECT_EQ(conf.WebServices().TimeOut(), 4321);
+  EXPECT_TRUE(conf.WebServices().VerificarServidor());
+  EXPECT_TRUE(worker->componente().SSL().VerificarServidor());
+  EXPECT_EQ(worker->componente().SSL().PastaCadeias(), home.path() / "cadeias");
   EXPECT_FALSE(conf.Arquivos().Salvar());
   EXPECT_FALSE(conf.Arquivos().SepararPorMes());
   EXPECT_FALSE(conf.Arquivos().AdicionarLiteral());

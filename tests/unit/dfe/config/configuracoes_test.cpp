@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
 #include <string>
 
@@ -39,6 +40,10 @@ TEST(TConfiguracoes, PadroesDosGrupos) {
   EXPECT_EQ(cfg.WebServices().TimeOut(), 5000);
   EXPECT_EQ(cfg.WebServices().QuebradeLinha(), "|");
   EXPECT_EQ(cfg.WebServices().SSLType(), TSSLType::LT_all);
+  EXPECT_TRUE(cfg.WebServices().VerificarServidor());
+  // The authorities beside the program; none without an application folder.
+  EXPECT_EQ(c.SSL().PastaCadeias(), std::filesystem::path("/opt/app/cadeias"));
+  EXPECT_TRUE(TDFeComponente().SSL().PastaCadeias().empty());
   EXPECT_EQ(cfg.WebServices().ResourceName(), "DFeServicos");
   EXPECT_TRUE(cfg.Certificados().VerificarValidade());
   EXPECT_EQ(cfg.Arquivos().PathSalvar(), "/opt/app/Docs/");
@@ -116,6 +121,8 @@ TEST(TConfiguracoes, RegrasDosSettersEEscritaNoSSL) {
          return ssl.TimeOut() == 180000 && ssl.TimeOutPorThread() &&
                 ssl.SSLType() == TSSLType::LT_TLSv1_2;
        }},
+      {"server check forwarded", [](auto& c) { c.WebServices().SetVerificarServidor(false); },
+       [](auto&, auto& ssl) { return !ssl.VerificarServidor(); }},
       {"FormatoAlerta without markers reads as default",
        [](auto& c) { c.Geral().SetFormatoAlerta("sem marcas"); },
        [](auto& c, auto&) { return c.Geral().FormatoAlerta() == kFormatoAlertaPadrao; }},
