@@ -90,6 +90,60 @@ const TokenCertificate& TestToken::Certificate(std::string_view name) const {
   return found->second;
 }
 
+ScratchToken::ScratchToken() {
+  fs::create_directories(m_dir / "tokens");
+  WriteFile(ConfigFile(), "directories.tokendir = " + (m_dir / "tokens").string() +
+                              "\nobjectstore.backend = file\nlog.level = ERROR\n"
+                              "slots.removable = false\n");
+  Run("softhsm2-util --init-token --free --label '" + std::string(kLabel) + "' --so-pin " +
+      std::string(TestToken::kSoPin) + " --pin " + std::string(TestToken::kPin));
+}
+
+ScratchToken& ScratchToken::PutCertificate(std::string_view name, std::string_view id) {
+  const TestToken& shared = TestToken::Shared();
+  const fs::path file = name == "ca" ? shared.CaPem() : shared.Certificate(name).der;
+  Run("pkcs11-tool --module '" + TestToken::SoftHsmModule().string() + "' --token-label '" +
+      std::string(kLabel) + "' --login --pin " + std::string(TestToken::kPin) +
+      " --write-object '" + file.string() + "' --type cert --id " + std::string(id) + " --label '" +
+      std::string(name) + "'");
+  return *this;
+}
+
+ScratchToken& ScratchToken::PutPrivateKey(std::string_view name, std::string_view id,
+                                          bool alwaysAuthenticate) {
+  Run("pkcs11-tool --module '" + TestToken::SoftHsmModule().string() + "' --token-label '" +
+      std::string(kLabel) + "' --login --pin " + std::string(TestToken::kPin) +
+      " --write-object '" + TestToken::Shared().Certificate(name).keyPem.string() +
+      "' --type privkey --private --sensitive --usage-sign --id " + std::string(id) + " --label '" +
+      std::string(name) + "'" + (alwaysAuthenticate ? " --always-auth" : ""));
+  return *this;
+}
+
+ScratchToken& ScratchToken::PutKeyPair(std::string_view name, std::string_view id) {
+  Run("softhsm2-util --import '" + TestToken::Shared().Certificate(name).keyPem.string() +
+      "' --token '" + std::string(kLabel) + "' --label '" + std::string(name) + "' --id " +
+      std::string(id) + " --pin " + std::string(TestToken::kPin));
+  return *this;
+}
+
+void ScratchToken::Run(const std::string& command) {
+  std::string output;
+  if (RunShell("SOFTHSM2_CONF='" + ConfigFile().string() + "' " + command, &output) != 0)
+    throw std::runtime_error("token tool failed: " + command + "\n" + output);
+}
+
+ScratchToken::Use::Use(const ScratchToken& token) {
+  if (const char* previous = std::getenv("SOFTHSM2_CONF")) m_previous = previous;
+  setenv("SOFTHSM2_CONF", token.ConfigFile().c_str(), 1);
+}
+
+ScratchToken::Use::~Use() {
+  if (m_previous.empty())
+    unsetenv("SOFTHSM2_CONF");
+  else
+    setenv("SOFTHSM2_CONF", m_previous.c_str(), 1);
+}
+
 int RunShell(const std::string& command, std::string* output) {
   ProcessOptions options;
   options.args = {"-c", command};

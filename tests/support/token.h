@@ -75,6 +75,48 @@ class TestToken {
   std::map<std::string, TokenCertificate, std::less<>> m_certs;
 };
 
+// A SoftHSM2 token of its own, for tests that need one laid out differently from the shared
+// token (keys hidden until login, a key under another CKA_ID, keys that ask for the PIN at every
+// use). It starts empty (same label-independent PINs as the shared token) and is filled with
+// the shared token's certificates and keys by the token tools. SOFTHSM2_CONF points at it
+// while a ScratchToken::Use lives (for this process), or through ConfigFile() (for a child).
+class ScratchToken {
+ public:
+  static constexpr std::string_view kLabel = "LUVARO VARIANTE";
+
+  ScratchToken();
+  ScratchToken(const ScratchToken&) = delete;  // one owner removes the token folder
+  ScratchToken& operator=(const ScratchToken&) = delete;
+
+  // The shared token's certificate `name` ("ca": the test CA) under CKA_ID `id` (hexadecimal).
+  ScratchToken& PutCertificate(std::string_view name, std::string_view id);
+  // Its private key alone (no public-key object), private; with `alwaysAuthenticate`, it
+  // carries CKA_ALWAYS_AUTHENTICATE (a PIN for every use).
+  ScratchToken& PutPrivateKey(std::string_view name, std::string_view id,
+                              bool alwaysAuthenticate = false);
+  // Its key pair (private and public objects), as softhsm2-util imports it.
+  ScratchToken& PutKeyPair(std::string_view name, std::string_view id);
+
+  std::filesystem::path ConfigFile() const { return m_dir / "softhsm2.conf"; }
+
+  // Points SOFTHSM2_CONF of this process at the token; the destructor puts back what was there.
+  class Use {
+   public:
+    explicit Use(const ScratchToken& token);
+    ~Use();
+    Use(const Use&) = delete;  // one owner puts the old value back
+    Use& operator=(const Use&) = delete;
+
+   private:
+    std::string m_previous;
+  };
+
+ private:
+  void Run(const std::string& command);
+
+  TempDir m_dir{"luvaro-scratch-token"};
+};
+
 // Runs a command line through /bin/sh with this process's environment (SOFTHSM2_CONF included)
 // and returns its exit status; the output goes to `output` when given.
 int RunShell(const std::string& command, std::string* output = nullptr);

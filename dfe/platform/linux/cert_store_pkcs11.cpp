@@ -1,6 +1,7 @@
 // The certificate store on PKCS#11 tokens (libp11), with PFX data as the other source.
-// The store is every certificate that has a key beside it (same CKA_ID) on a token the
-// process's module reaches; signing happens inside the token through the key's EVP_PKEY.
+// The store is every user certificate on a token the process's module reaches whose key is
+// beside it, or may be (the token hides its keys until the login); signing happens inside the
+// token through the key's EVP_PKEY.
 
 #include "dfe/platform/linux/cert_store_pkcs11.h"
 
@@ -9,9 +10,12 @@
 #include <fstream>
 #include <iterator>
 #include <optional>
+#include <span>
+#include <string_view>
 #include <vector>
 
 #include <openssl/err.h>
+#include <openssl/x509v3.h>
 
 #include "dfe/front.h"
 #include "dfe/platform/linux/certificate_int.h"
@@ -36,24 +40,131 @@ std::string Hex8(unsigned long code) {
   return text;
 }
 
-bool MesmoId(const unsigned char* a, std::size_t na, const unsigned char* b, std::size_t nb) {
-  return na > 0 && na == nb && std::equal(a, a + na, b);
+bool MesmoId(const unsigned char* a, std::size_t na, std::span<const unsigned char> b) {
+  return na > 0 && na == b.size() && std::equal(a, a + na, b.begin());
 }
 
-// Whether the token holds a key with the certificate's CKA_ID: the private key, or (while the
-// token is not logged in and keeps its private keys hidden) the public half of the pair.
-bool TemChave(PKCS11_TOKEN* token, const PKCS11_CERT& cert) {
-  for (auto enumerate : {&PKCS11_enumerate_keys, &PKCS11_enumerate_public_keys}) {
-    PKCS11_KEY* keys = nullptr;
-    unsigned int count = 0;
-    if (enumerate(token, &keys, &count) != 0) {
-      ERR_clear_error();
-      continue;
+// A certificate of a person or company: CA certificates (a token may carry its issuers, and
+// p11-kit's trust module carries the system's roots) are never offered for signing.
+bool CertificadoDeUsuario(X509* certificate) {
+  const int ca = X509_check_ca(certificate);
+  ERR_clear_error();
+  return ca == 0;
+}
+
+// p11-kit's trust module shows the system's trusted roots as a token; it holds no user
+// certificate, so the store never reads it.
+bool TokenDeConfianca(const PKCS11_TOKEN& token) {
+  return token.model != nullptr && std::string_view(token.model) == "p11-kit-trust";
+}
+
+// The keys of one search on a token (private or public), with the public half of each read
+// from the token only when a certificate has to be matched by its public key, and then once.
+class ChavesDoToken {
+ public:
+  ChavesDoToken(PKCS11_TOKEN* token, bool privadas) : m_privadas(privadas) {
+    const int result = privadas ? PKCS11_enumerate_keys(token, &m_keys, &m_count)
+                                : PKCS11_enumerate_public_keys(token, &m_keys, &m_count);
+    if (result != 0) {  // shows none; the OpenSSL queue keeps why for the caller
+      m_keys = nullptr;
+      m_count = 0;
     }
-    for (unsigned int i = 0; i < count; ++i)
-      if (MesmoId(keys[i].id, keys[i].id_len, cert.id, cert.id_len)) return true;
+    m_publicas.resize(m_count);
+    m_lidas.resize(m_count, false);
   }
-  return false;
+
+  // The key that belongs to `certificate`: the one with its CKA_ID, else the one with its
+  // public key (tools that write keys and certificates apart may give them different
+  // CKA_IDs). With `conferir`, a key under the certificate's CKA_ID whose public half is
+  // plainly another is passed over (signing with it would give signatures nobody can verify).
+  // Null when none belongs.
+  PKCS11_KEY* Do(X509* certificate, std::span<const unsigned char> id, bool conferir = false) {
+    EVP_PKEY* publica = X509_get0_pubkey(certificate);
+    const auto outra = [&](unsigned int i) {
+      if (!conferir || publica == nullptr) return false;
+      const int comparacao = Comparar(publica, i);
+      return comparacao == 0 || comparacao == -1;
+    };
+    for (unsigned int i = 0; i < m_count; ++i)
+      if (MesmoId(m_keys[i].id, m_keys[i].id_len, id) && !outra(i)) return &m_keys[i];
+    if (publica != nullptr)
+      for (unsigned int i = 0; i < m_count; ++i)
+        if (Comparar(publica, i) == 1) return &m_keys[i];
+    return nullptr;
+  }
+
+  // The signing key of `key` (one of this search's private keys), owned by the caller.
+  static EvpPkeyPtr Privada(PKCS11_KEY* key) { return EvpPkeyPtr(PKCS11_get_private_key(key)); }
+
+ private:
+  // EVP_PKEY_eq of the certificate's key and key `i`'s public half: 1 the same, 0 or -1
+  // another, -2 when the token does not show enough of the key to tell.
+  int Comparar(EVP_PKEY* publica, unsigned int i) {
+    EVP_PKEY* chave = Publica(i);
+    const int resultado = chave != nullptr ? EVP_PKEY_eq(publica, chave) : -2;
+    ERR_clear_error();
+    return resultado;
+  }
+
+  EVP_PKEY* Publica(unsigned int i) {
+    if (!m_lidas[i]) {
+      m_lidas[i] = true;
+      m_publicas[i] =
+          m_privadas ? Privada(&m_keys[i]) : EvpPkeyPtr(PKCS11_get_public_key(&m_keys[i]));
+    }
+    return m_publicas[i].get();
+  }
+
+  bool m_privadas;
+  PKCS11_KEY* m_keys = nullptr;  // libp11's list for the token, valid until its next search
+  unsigned int m_count = 0;
+  std::vector<EvpPkeyPtr> m_publicas;
+  std::vector<bool> m_lidas;
+};
+
+// A certificate the store offers, copied out of libp11's list for its token (which the next
+// search on that token may move).
+struct Entrada {
+  PKCS11_SLOT* slot;
+  X509Ptr x509;
+  std::vector<unsigned char> id;  // its CKA_ID
+};
+
+// The certificates of one token that the store offers, read in one pass: one search for the
+// certificates and, where the keys decide, one for the private keys (and one for the public
+// keys when a certificate is left without a private one), matched in memory. A token that asks
+// for a login before use may keep its private keys (and some, every key) hidden until then, so
+// each of its user certificates is offered and the key is looked for after the login; on any
+// other token a certificate needs a key beside it.
+void ListarToken(TokenEnvironment::Impl& ambiente, PKCS11_SLOT& slot,
+                 std::vector<Entrada>& entradas) {
+  PKCS11_CERT* certs = nullptr;
+  unsigned int count = 0;
+  if (PKCS11_enumerate_certs(slot.token, &certs, &count) != 0) {
+    ERR_clear_error();  // an unreadable token hides only its own certificates
+    return;
+  }
+  std::vector<Entrada> doToken;
+  for (unsigned int i = 0; i < count; ++i) {
+    if (certs[i].x509 == nullptr || !CertificadoDeUsuario(certs[i].x509)) continue;
+    X509_up_ref(certs[i].x509);
+    doToken.push_back({&slot, X509Ptr(certs[i].x509),
+                       std::vector<unsigned char>(certs[i].id, certs[i].id + certs[i].id_len)});
+  }
+  if (doToken.empty()) return;
+
+  if (!slot.token->loginRequired || ambiente.LoggedIn(&slot)) {
+    // The public keys are searched only for certificates no private key matched.
+    ChavesDoToken privadas(slot.token, true);
+    std::optional<ChavesDoToken> publicas;
+    std::erase_if(doToken, [&](const Entrada& entrada) {
+      if (privadas.Do(entrada.x509.get(), entrada.id) != nullptr) return false;
+      if (!publicas) publicas.emplace(slot.token, false);
+      return publicas->Do(entrada.x509.get(), entrada.id) == nullptr;
+    });
+    ERR_clear_error();  // a token that cannot show its keys offers none of its certificates
+  }
+  for (Entrada& entrada : doToken) entradas.push_back(std::move(entrada));
 }
 
 std::string DataCurta(double dataHora) {
@@ -164,11 +275,6 @@ EvpPkeyCtxPtr ContextoDaChave(const Algoritmo& algoritmo, EVP_PKEY* key, bool as
 }  // namespace
 
 struct TDFeWinCrypt::Impl {
-  struct Entrada {
-    PKCS11_SLOT* slot;
-    PKCS11_CERT* cert;  // borrowed from libp11's token listing
-  };
-
   // Held while the store is open or a token certificate is loaded (declared first: it goes
   // last).
   std::shared_ptr<Pkcs11Module> module;
@@ -176,8 +282,8 @@ struct TDFeWinCrypt::Impl {
   std::vector<Entrada> store;
 
   std::unique_ptr<CertContext> context;
-  PKCS11_SLOT* slot = nullptr;       // the loaded certificate's token; null for PFX/public
-  PKCS11_CERT* tokenCert = nullptr;  // the loaded certificate on that token
+  PKCS11_SLOT* slot = nullptr;    // the loaded certificate's token; null for PFX/public
+  std::vector<unsigned char> id;  // the loaded certificate's CKA_ID on that token
 };
 
 TDFeWinCrypt::TDFeWinCrypt(TDFeSSL& AOwner)
@@ -219,19 +325,10 @@ void TDFeWinCrypt::AbrirStore() {
     throw EDFeException(FalhaAbrirStore(FpDFeSSL, e.what()));
   }
 
-  std::vector<Impl::Entrada> entradas;
-  for (PKCS11_SLOT& slot : module->loaded.slots()) {
-    if (slot.token == nullptr || !slot.token->initialized) continue;
-    PKCS11_CERT* certs = nullptr;
-    unsigned int count = 0;
-    if (PKCS11_enumerate_certs(slot.token, &certs, &count) != 0) {
-      ERR_clear_error();  // an unreadable token hides only its own certificates
-      continue;
-    }
-    for (unsigned int i = 0; i < count; ++i)
-      if (certs[i].x509 != nullptr && TemChave(slot.token, certs[i]))
-        entradas.push_back({&slot, &certs[i]});
-  }
+  std::vector<Entrada> entradas;
+  for (PKCS11_SLOT& slot : module->loaded.slots())
+    if (slot.token != nullptr && slot.token->initialized && !TokenDeConfianca(*slot.token))
+      ListarToken(*ambiente, slot, entradas);
   FImpl->module = std::move(module);
   FImpl->store = std::move(entradas);
   FImpl->storeAberta = true;
@@ -248,8 +345,8 @@ void TDFeWinCrypt::LerCertificadosStore() {
   const bool estavaAberta = FImpl->storeAberta;
   AbrirStore();
   try {
-    for (const Impl::Entrada& entrada : FImpl->store)
-      LerDadosCertificado(FpListaCertificados->New(), entrada.cert->x509);
+    for (const Entrada& entrada : FImpl->store)
+      LerDadosCertificado(FpListaCertificados->New(), entrada.x509.get());
   } catch (...) {
     if (!estavaAberta) FecharStore();
     throw;
@@ -262,9 +359,9 @@ std::string TDFeWinCrypt::SelecionarCertificado() {
   AbrirStore();
   std::vector<CertificateChoice> opcoes;
   try {
-    for (const Impl::Entrada& entrada : FImpl->store) {
+    for (const Entrada& entrada : FImpl->store) {
       TDadosCertificado dados;
-      LerDadosCertificado(dados, entrada.cert->x509);
+      LerDadosCertificado(dados, entrada.x509.get());
       opcoes.push_back({dados.NumeroSerie(), dados.SubjectName(), dados.IssuerName(),
                         DataCurta(dados.DataVenc()),
                         entrada.slot->token->label != nullptr ? entrada.slot->token->label : ""});
@@ -293,7 +390,7 @@ std::string TDFeWinCrypt::SelecionarCertificado() {
 void TDFeWinCrypt::LiberarCertificado() noexcept {
   FImpl->context.reset();
   FImpl->slot = nullptr;
-  FImpl->tokenCert = nullptr;
+  FImpl->id.clear();
   FpDadosCertificado->Clear();
   FpCertificadoLido = false;
 }
@@ -320,15 +417,15 @@ void TDFeWinCrypt::CarregarCertificado() {
     if (FpDFeSSL.NumeroSerie().empty())
       throw EDFeException("DadosPFX, ArquivoPFX ou NumeroSerie não especificados !");
     AbrirStore();
-    for (const Impl::Entrada& entrada : FImpl->store) {
-      if (!MesmoNumeroSerie(FpDFeSSL.NumeroSerie(), NumeroSerieCertificado(entrada.cert->x509)))
+    for (const Entrada& entrada : FImpl->store) {
+      if (!MesmoNumeroSerie(FpDFeSSL.NumeroSerie(), NumeroSerieCertificado(entrada.x509.get())))
         continue;
       FImpl->context = std::make_unique<CertContext>();
       FImpl->context->keepAlive = FImpl->module;
-      X509_up_ref(entrada.cert->x509);
-      FImpl->context->certificate.reset(entrada.cert->x509);
+      X509_up_ref(entrada.x509.get());
+      FImpl->context->certificate.reset(entrada.x509.get());
       FImpl->slot = entrada.slot;
-      FImpl->tokenCert = entrada.cert;
+      FImpl->id = entrada.id;
       break;
     }
     if (!FImpl->context)
@@ -418,15 +515,11 @@ EVP_PKEY* TDFeWinCrypt::ChavePrivada() {
 
   DefinirPIN(true);
 
-  PKCS11_KEY* keys = nullptr;
-  unsigned int count = 0;
+  // One search for the private keys, now that the login shows them.
   ERR_clear_error();
-  if (PKCS11_enumerate_keys(FImpl->slot->token, &keys, &count) != 0) count = 0;
-  for (unsigned int i = 0; i < count; ++i) {
-    if (!MesmoId(keys[i].id, keys[i].id_len, FImpl->tokenCert->id, FImpl->tokenCert->id_len))
-      continue;
-    EvpPkeyPtr key(PKCS11_get_private_key(&keys[i]));
-    if (key) {
+  ChavesDoToken privadas(FImpl->slot->token, true);
+  if (PKCS11_KEY* chave = privadas.Do(FImpl->context->certificate.get(), FImpl->id, true)) {
+    if (EvpPkeyPtr key = ChavesDoToken::Privada(chave)) {
       FImpl->context->privateKey = std::move(key);
       return FImpl->context->privateKey.get();
     }

@@ -10,8 +10,9 @@ struct evp_pkey_st;  // OpenSSL's EVP_PKEY, named here without its header
 namespace luvaro {
 
 // The system certificate-store back-end (cryWinCrypt). On this platform the store is every
-// certificate that has its private key beside it on a token reached through PKCS#11; keys
-// never leave the token. The PKCS#11 module and the login state come from the facade's
+// user certificate on a token reached through PKCS#11 that has its private key beside it (or
+// asks for a login first, keeping its keys out of sight until then); keys never leave the
+// token. The PKCS#11 module and the login state come from the facade's
 // TokenEnvironment (TDFeSSL::SetTokenEnv); the PIN prompt and the chooser from its front.
 class TDFeWinCrypt final : public TDFeSSLCryptClass {
  public:

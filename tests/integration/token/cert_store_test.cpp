@@ -28,10 +28,19 @@ class CertStoreTest : public TokenTest {
       if (cert.hasKey) serials.insert(StoreSerial(name));
     return serials;
   }
+
+  // The token asks for a login, and may hide its keys until then: before it, every user
+  // certificate on it is offered.
+  std::set<std::string> SerialsOnToken() {
+    std::set<std::string> serials;
+    for (const auto& [name, cert] : token().Certificates())
+      if (cert.onToken) serials.insert(StoreSerial(name));
+    return serials;
+  }
 };
 
-TEST_F(CertStoreTest, ListsOnlyCertificatesWithKeysAndClosesTheStore) {
-  EXPECT_EQ(ListedSerials(), SerialsWithKeys());
+TEST_F(CertStoreTest, ListsTheTokensUserCertificatesAndClosesTheStore) {
+  EXPECT_EQ(ListedSerials(), SerialsOnToken());
   EXPECT_FALSE(store().StoreAberta());
   EXPECT_FALSE(ssl->CertificadoLido());
   for (std::size_t i = 0; i < ssl->ListaCertificados().Count(); ++i) {
@@ -41,12 +50,19 @@ TEST_F(CertStoreTest, ListsOnlyCertificatesWithKeysAndClosesTheStore) {
     EXPECT_FALSE(dados.DERBase64().empty());
   }
   EXPECT_EQ(Logins(), 0) << "listing never asks the token for a login";
+
+  // Once the token is logged in its keys show, and only certificates with a key are offered.
+  front.pins = {std::string(TestToken::kPin)};
+  Load("empresa");
+  ssl->CertContextWinApi();
+  ssl->DescarregarCertificado();
+  EXPECT_EQ(ListedSerials(), SerialsWithKeys());
 }
 
 TEST_F(CertStoreTest, ListingKeepsAStoreThatWasOpen) {
   Load("empresa");
   ASSERT_TRUE(store().StoreAberta());
-  EXPECT_EQ(ListedSerials(), SerialsWithKeys());
+  EXPECT_EQ(ListedSerials(), SerialsOnToken());
   EXPECT_TRUE(store().StoreAberta());
   EXPECT_TRUE(ssl->CertificadoLido());
   ssl->DescarregarCertificado();
@@ -124,8 +140,6 @@ TEST_F(CertStoreTest, LoadingFailures) {
     std::string expected;
   } cases[] = {
       {"unknown serial", "0102", "Certificado \"0102\" não encontrado!"},
-      {"certificate without key", token().Certificate("semchave").serial,
-       "Certificado \"" + token().Certificate("semchave").serial + "\" não encontrado!"},
       {"certificate not on the token", token().Certificate("a1").serial,
        "Certificado \"" + token().Certificate("a1").serial + "\" não encontrado!"},
       {"nothing given", "", "DadosPFX, ArquivoPFX ou NumeroSerie não especificados !"},
@@ -165,7 +179,7 @@ TEST_F(CertStoreTest, ChooserShowsTheStoreAndLoadsTheChoice) {
     EXPECT_EQ(row.dataVenc.size(), 10u);
     EXPECT_NE(row.subjectName.find("CN="), std::string::npos);
   }
-  EXPECT_EQ(rows, SerialsWithKeys());
+  EXPECT_EQ(rows, SerialsOnToken());
   EXPECT_EQ(ssl->NumeroSerie(), token().Certificate("san").serial);
   EXPECT_TRUE(ssl->CertificadoLido());
   EXPECT_EQ(ssl->CertRazaoSocial(), "EMPRESA SAN LTDA");
@@ -261,7 +275,7 @@ TEST_F(CertStoreTest, DocumentCnpjAgainstTheCertificate) {
 // The program's default: every token registered on the system, through the p11-kit proxy.
 TEST_F(CertStoreTest, P11KitProxyReachesTheToken) {
   UseModule(TestToken::P11KitProxyModule());
-  EXPECT_EQ(ListedSerials(), SerialsWithKeys());
+  EXPECT_EQ(ListedSerials(), SerialsOnToken()) << "and nothing of the trust module";
 }
 
 }  // namespace

@@ -25,7 +25,7 @@ TEST_F(HeadlessStoreTest, ChoiceByConfiguredSerial) {
   } cases[] = {
       {"serial of a certificate", token().Certificate("ecpf").serial,
        token().Certificate("ecpf").serial},
-      {"serial of no certificate in the store", token().Certificate("semchave").serial, ""},
+      {"serial of no certificate in the store", token().Certificate("a1").serial, ""},
       {"nothing configured, several certificates", std::nullopt, ""},
   };
   for (const auto& c : cases) {
