@@ -13,8 +13,11 @@ class SecureString {
  public:
   SecureString() = default;
   explicit SecureString(std::string_view text) : m_value(text) {}
+  explicit SecureString(const char* text) : m_value(text) {}
+  // Takes over a clear text that some function handed out, wiping the caller's copy.
+  explicit SecureString(std::string&& text) : m_value(text) { wipe(text); }
   SecureString(const SecureString& other) : m_value(other.m_value) {}
-  SecureString(SecureString&& other) noexcept : m_value(std::move(other.m_value)) { other.wipe(); }
+  SecureString(SecureString&& other) noexcept : m_value(other.m_value) { other.wipe(); }
   SecureString& operator=(const SecureString& other) {
     if (this != &other) {
       wipe();
@@ -36,13 +39,22 @@ class SecureString {
   bool empty() const noexcept { return m_value.empty(); }
   std::size_t size() const noexcept { return m_value.size(); }
 
-  void wipe() noexcept {
-    volatile char* p = m_value.data();
-    for (std::size_t i = 0; i < m_value.size(); ++i) p[i] = 0;
-    m_value.clear();
+  void wipe() noexcept { wipe(m_value); }
+
+  friend bool operator==(const SecureString& a, std::string_view b) noexcept {
+    return std::string_view(a.m_value) == b;
   }
 
  private:
+  // Zeroes every byte the text's buffer holds, the spare capacity too (a short text lives in
+  // the string object itself, and moving or clearing it leaves the bytes there).
+  static void wipe(std::string& text) noexcept {
+    text.resize(text.capacity());
+    volatile char* p = text.data();
+    for (std::size_t i = 0; i < text.size(); ++i) p[i] = 0;
+    text.clear();
+  }
+
   std::string m_value;
 };
 

@@ -51,8 +51,8 @@ void TCertificadosConf::SetNumeroSerie(const std::string& value) {
   if (TDFeSSL* ssl = SSL()) ssl->SetNumeroSerie(numero);
 }
 
-std::string TCertificadosConf::Senha() const {
-  return CifrarTexto(FSenha.str(), FSenhaChave.str());
+SecureString TCertificadosConf::Senha() const {
+  return SecureString(CifrarTexto(FSenha.str(), FSenhaChave.str()));
 }
 
 void TCertificadosConf::SetSenha(const std::string& value) {

@@ -21,7 +21,7 @@ class TCertificadosConf : public TGrupoConf {
   // Stored without blanks, upper-cased.
   void SetNumeroSerie(const std::string& value);
   // The password is held scrambled under a key made at each change; this is a clear copy.
-  std::string Senha() const;
+  SecureString Senha() const;
   void SetSenha(const std::string& value);
   bool VerificarValidade() const { return FVerificarValidade; }
   void SetVerificarValidade(bool value) { FVerificarValidade = value; }

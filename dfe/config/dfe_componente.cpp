@@ -57,7 +57,7 @@ void TDFeComponente::InicializarConfiguracoes() {
   ssl.SetDadosPFX(c.Certificados().DadosPFX());
   ssl.SetNameSpaceURI(GetNameSpaceURI());
   ssl.SetNumeroSerie(c.Certificados().NumeroSerie());
-  ssl.SetSenha(c.Certificados().Senha());
+  ssl.SetSenha(c.Certificados().Senha().str());
   ssl.SetProxyHost(c.WebServices().ProxyHost());
   ssl.SetProxyPort(c.WebServices().ProxyPort());
   ssl.SetProxyUser(c.WebServices().ProxyUser());

@@ -3,8 +3,6 @@
 #include <array>
 #include <climits>
 #include <cstdint>
-#include <fstream>
-#include <iterator>
 #include <utility>
 
 #include "dfe/config/arquivos_conf.h"
@@ -12,6 +10,7 @@
 #include "dfe/config/ini.h"
 #include "dfe/config/servicos_embutidos.h"
 #include "dfe/dfe_exception.h"
+#include "dfe/ler_arquivo.h"
 #include "dfe/ssl/codec.h"
 #include "dfe/ssl/dfe_ssl.h"
 #include "dfe/xml/cifra_texto.h"
@@ -106,10 +105,11 @@ void TWebServicesConf::LerParams() {
 std::string TWebServicesConf::LerParamsArquivo() const {
   const std::string nome = fpConfiguracoes->Arquivos().IniServicos();
   if (nome.empty()) return {};
+  // A table beside the program replaces the built-in one; one that is there but cannot be read
+  // fails naming it, rather than sending to the addresses the user meant to replace.
   std::error_code ec;
-  if (!std::filesystem::is_regular_file(nome, ec)) return {};
-  std::ifstream in(nome, std::ios::binary);
-  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (!std::filesystem::exists(nome, ec)) return {};
+  const std::string bytes = LerArquivo(nome);
   if (bytes.starts_with("\xEF\xBB\xBF")) return bytes.substr(3);
   if (bytes.starts_with("\xFF\xFE")) return utf16ToUtf8(std::string_view(bytes).substr(2), false);
   if (bytes.starts_with("\xFE\xFF")) return utf16ToUtf8(std::string_view(bytes).substr(2), true);

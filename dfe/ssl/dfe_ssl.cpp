@@ -195,15 +195,12 @@ void TDFeSSL::SetNumeroSerie(const std::string& value) {
   SetDadosPFX("");
 }
 
-std::string TDFeSSL::Senha() const {
-  return CifrarTexto(FSenha, FSenhaChave);
+SecureString TDFeSSL::Senha() const {
+  return SecureString(CifrarTexto(FSenha, FSenhaChave));
 }
 
-void TDFeSSL::SetSenha(const std::string& value) {
-  std::string atual = Senha();
-  const bool mudou = atual != value;
-  Apagar(atual);
-  if (!mudou) return;
+void TDFeSSL::SetSenha(std::string_view value) {
+  if (Senha() == value) return;
   DescarregarCertificado();
   Apagar(FSenha);
   FSenhaChave = ChaveDoMomento();

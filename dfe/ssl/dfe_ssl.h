@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "dfe/dfe_exception.h"
+#include "dfe/secure_string.h"
 #include "dfe/ssl/dados_certificado.h"
 #include "dfe/ssl/ssl_backends.h"
 #include "dfe/ssl/ssl_types.h"
@@ -74,8 +75,8 @@ class TDFeSSL {
   void SetDadosPFX(const std::string& value);
   const std::string& NumeroSerie() const { return FNumeroSerie; }
   void SetNumeroSerie(const std::string& value);
-  std::string Senha() const;  // unscrambled copy
-  void SetSenha(const std::string& value);
+  SecureString Senha() const;  // unscrambled, in a type that wipes itself
+  void SetSenha(std::string_view value);
 
   // --- network
   const std::string& ProxyHost() const { return FProxyHost; }

@@ -4,7 +4,9 @@
 //  - "slotinfo": a caller that asks for the function list while the module is initialised
 //    (anyone but the loader, which initialises it and enumerates the slots) gets a list whose
 //    C_GetSlotInfo fails;
-//  - "keys": every search for private-key objects fails with CKR_DEVICE_ERROR.
+//  - "keys": every search for private-key objects fails with CKR_DEVICE_ERROR;
+//  - "contextpin": every context-specific login (the PIN a key asks for at each use) is
+//    refused with CKR_PIN_INCORRECT, as a card whose signing PIN differs from its user PIN.
 
 #include <dlfcn.h>
 
@@ -52,6 +54,12 @@ CK_RV FindObjectsInit(CK_SESSION_HANDLE session, CK_ATTRIBUTE_PTR templ, CK_ULON
   return g_real->C_FindObjectsInit(session, templ, count);
 }
 
+CK_RV Login(CK_SESSION_HANDLE session, CK_USER_TYPE userType, CK_UTF8CHAR_PTR pin,
+            CK_ULONG pinLength) {
+  if (userType == CKU_CONTEXT_SPECIFIC && Fault("contextpin")) return CKR_PIN_INCORRECT;
+  return g_real->C_Login(session, userType, pin, pinLength);
+}
+
 }  // namespace
 
 extern "C" __attribute__((visibility("default"))) CK_RV C_GetFunctionList(
@@ -71,6 +79,7 @@ extern "C" __attribute__((visibility("default"))) CK_RV C_GetFunctionList(
     g_forward.C_Initialize = Initialize;
     g_forward.C_Finalize = Finalize;
     g_forward.C_FindObjectsInit = FindObjectsInit;
+    g_forward.C_Login = Login;
     g_noSlotInfo = g_forward;
     g_noSlotInfo.C_GetSlotInfo = FailingSlotInfo;
   }

@@ -7,19 +7,16 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <optional>
-#include <span>
-#include <string_view>
 #include <vector>
 
 #include <openssl/err.h>
-#include <openssl/x509v3.h>
 
 #include "dfe/front.h"
+#include "dfe/ler_arquivo.h"
 #include "dfe/platform/linux/certificate_int.h"
 #include "dfe/platform/linux/token_environment_int.h"
+#include "dfe/platform/linux/token_objects_int.h"
 #include "dfe/ssl/cert_context_int.h"
 #include "dfe/ssl/codec.h"
 #include "dfe/ssl/dfe_ssl.h"
@@ -38,133 +35,6 @@ std::string Hex8(unsigned long code) {
   char text[16];
   std::snprintf(text, sizeof text, "%08lX", code & 0xFFFFFFFFUL);
   return text;
-}
-
-bool MesmoId(const unsigned char* a, std::size_t na, std::span<const unsigned char> b) {
-  return na > 0 && na == b.size() && std::equal(a, a + na, b.begin());
-}
-
-// A certificate of a person or company: CA certificates (a token may carry its issuers, and
-// p11-kit's trust module carries the system's roots) are never offered for signing.
-bool CertificadoDeUsuario(X509* certificate) {
-  const int ca = X509_check_ca(certificate);
-  ERR_clear_error();
-  return ca == 0;
-}
-
-// p11-kit's trust module shows the system's trusted roots as a token; it holds no user
-// certificate, so the store never reads it.
-bool TokenDeConfianca(const PKCS11_TOKEN& token) {
-  return token.model != nullptr && std::string_view(token.model) == "p11-kit-trust";
-}
-
-// The keys of one search on a token (private or public), with the public half of each read
-// from the token only when a certificate has to be matched by its public key, and then once.
-class ChavesDoToken {
- public:
-  ChavesDoToken(PKCS11_TOKEN* token, bool privadas) : m_privadas(privadas) {
-    const int result = privadas ? PKCS11_enumerate_keys(token, &m_keys, &m_count)
-                                : PKCS11_enumerate_public_keys(token, &m_keys, &m_count);
-    if (result != 0) {  // shows none; the OpenSSL queue keeps why for the caller
-      m_keys = nullptr;
-      m_count = 0;
-    }
-    m_publicas.resize(m_count);
-    m_lidas.resize(m_count, false);
-  }
-
-  // The key that belongs to `certificate`: the one with its CKA_ID, else the one with its
-  // public key (tools that write keys and certificates apart may give them different
-  // CKA_IDs). With `conferir`, a key under the certificate's CKA_ID whose public half is
-  // plainly another is passed over (signing with it would give signatures nobody can verify).
-  // Null when none belongs.
-  PKCS11_KEY* Do(X509* certificate, std::span<const unsigned char> id, bool conferir = false) {
-    EVP_PKEY* publica = X509_get0_pubkey(certificate);
-    const auto outra = [&](unsigned int i) {
-      if (!conferir || publica == nullptr) return false;
-      const int comparacao = Comparar(publica, i);
-      return comparacao == 0 || comparacao == -1;
-    };
-    for (unsigned int i = 0; i < m_count; ++i)
-      if (MesmoId(m_keys[i].id, m_keys[i].id_len, id) && !outra(i)) return &m_keys[i];
-    if (publica != nullptr)
-      for (unsigned int i = 0; i < m_count; ++i)
-        if (Comparar(publica, i) == 1) return &m_keys[i];
-    return nullptr;
-  }
-
-  // The signing key of `key` (one of this search's private keys), owned by the caller.
-  static EvpPkeyPtr Privada(PKCS11_KEY* key) { return EvpPkeyPtr(PKCS11_get_private_key(key)); }
-
- private:
-  // EVP_PKEY_eq of the certificate's key and key `i`'s public half: 1 the same, 0 or -1
-  // another, -2 when the token does not show enough of the key to tell.
-  int Comparar(EVP_PKEY* publica, unsigned int i) {
-    EVP_PKEY* chave = Publica(i);
-    const int resultado = chave != nullptr ? EVP_PKEY_eq(publica, chave) : -2;
-    ERR_clear_error();
-    return resultado;
-  }
-
-  EVP_PKEY* Publica(unsigned int i) {
-    if (!m_lidas[i]) {
-      m_lidas[i] = true;
-      m_publicas[i] =
-          m_privadas ? Privada(&m_keys[i]) : EvpPkeyPtr(PKCS11_get_public_key(&m_keys[i]));
-    }
-    return m_publicas[i].get();
-  }
-
-  bool m_privadas;
-  PKCS11_KEY* m_keys = nullptr;  // libp11's list for the token, valid until its next search
-  unsigned int m_count = 0;
-  std::vector<EvpPkeyPtr> m_publicas;
-  std::vector<bool> m_lidas;
-};
-
-// A certificate the store offers, copied out of libp11's list for its token (which the next
-// search on that token may move).
-struct Entrada {
-  PKCS11_SLOT* slot;
-  X509Ptr x509;
-  std::vector<unsigned char> id;  // its CKA_ID
-};
-
-// The certificates of one token that the store offers, read in one pass: one search for the
-// certificates and, where the keys decide, one for the private keys (and one for the public
-// keys when a certificate is left without a private one), matched in memory. A token that asks
-// for a login before use may keep its private keys (and some, every key) hidden until then, so
-// each of its user certificates is offered and the key is looked for after the login; on any
-// other token a certificate needs a key beside it.
-void ListarToken(TokenEnvironment::Impl& ambiente, PKCS11_SLOT& slot,
-                 std::vector<Entrada>& entradas) {
-  PKCS11_CERT* certs = nullptr;
-  unsigned int count = 0;
-  if (PKCS11_enumerate_certs(slot.token, &certs, &count) != 0) {
-    ERR_clear_error();  // an unreadable token hides only its own certificates
-    return;
-  }
-  std::vector<Entrada> doToken;
-  for (unsigned int i = 0; i < count; ++i) {
-    if (certs[i].x509 == nullptr || !CertificadoDeUsuario(certs[i].x509)) continue;
-    X509_up_ref(certs[i].x509);
-    doToken.push_back({&slot, X509Ptr(certs[i].x509),
-                       std::vector<unsigned char>(certs[i].id, certs[i].id + certs[i].id_len)});
-  }
-  if (doToken.empty()) return;
-
-  if (!slot.token->loginRequired || ambiente.LoggedIn(&slot)) {
-    // The public keys are searched only for certificates no private key matched.
-    ChavesDoToken privadas(slot.token, true);
-    std::optional<ChavesDoToken> publicas;
-    std::erase_if(doToken, [&](const Entrada& entrada) {
-      if (privadas.Do(entrada.x509.get(), entrada.id) != nullptr) return false;
-      if (!publicas) publicas.emplace(slot.token, false);
-      return publicas->Do(entrada.x509.get(), entrada.id) == nullptr;
-    });
-    ERR_clear_error();  // a token that cannot show its keys offers none of its certificates
-  }
-  for (Entrada& entrada : doToken) entradas.push_back(std::move(entrada));
 }
 
 std::string DataCurta(double dataHora) {
@@ -279,7 +149,7 @@ struct TDFeWinCrypt::Impl {
   // last).
   std::shared_ptr<Pkcs11Module> module;
   bool storeAberta = false;
-  std::vector<Entrada> store;
+  std::vector<CertificadoDoToken> store;
 
   std::unique_ptr<CertContext> context;
   PKCS11_SLOT* slot = nullptr;    // the loaded certificate's token; null for PFX/public
@@ -325,10 +195,9 @@ void TDFeWinCrypt::AbrirStore() {
     throw EDFeException(FalhaAbrirStore(FpDFeSSL, e.what()));
   }
 
-  std::vector<Entrada> entradas;
+  std::vector<CertificadoDoToken> entradas;
   for (PKCS11_SLOT& slot : module->loaded.slots())
-    if (slot.token != nullptr && slot.token->initialized && !TokenDeConfianca(*slot.token))
-      ListarToken(*ambiente, slot, entradas);
+    if (slot.token != nullptr && slot.token->initialized) ListarToken(*ambiente, slot, entradas);
   FImpl->module = std::move(module);
   FImpl->store = std::move(entradas);
   FImpl->storeAberta = true;
@@ -345,7 +214,7 @@ void TDFeWinCrypt::LerCertificadosStore() {
   const bool estavaAberta = FImpl->storeAberta;
   AbrirStore();
   try {
-    for (const Entrada& entrada : FImpl->store)
+    for (const CertificadoDoToken& entrada : FImpl->store)
       LerDadosCertificado(FpListaCertificados->New(), entrada.x509.get());
   } catch (...) {
     if (!estavaAberta) FecharStore();
@@ -359,7 +228,7 @@ std::string TDFeWinCrypt::SelecionarCertificado() {
   AbrirStore();
   std::vector<CertificateChoice> opcoes;
   try {
-    for (const Entrada& entrada : FImpl->store) {
+    for (const CertificadoDoToken& entrada : FImpl->store) {
       TDadosCertificado dados;
       LerDadosCertificado(dados, entrada.x509.get());
       opcoes.push_back({dados.NumeroSerie(), dados.SubjectName(), dados.IssuerName(),
@@ -398,18 +267,20 @@ void TDFeWinCrypt::LiberarCertificado() noexcept {
 void TDFeWinCrypt::CarregarCertificado() {
   LiberarCertificado();
 
-  if (FpDFeSSL.DadosPFX().empty() && !FpDFeSSL.ArquivoPFX().empty()) {
+  // A configured file is the PFX, whatever it holds: one that cannot be read fails naming it,
+  // and an empty one is not a PFX (neither falls through to the token).
+  const bool deArquivo = FpDFeSSL.DadosPFX().empty() && !FpDFeSSL.ArquivoPFX().empty();
+  if (deArquivo) {
     const std::filesystem::path arquivo(FpDFeSSL.ArquivoPFX());
     std::error_code erro;
     if (!std::filesystem::exists(arquivo, erro))
       throw EDFeException("Arquivo: " + FpDFeSSL.ArquivoPFX() + " não encontrado");
-    std::ifstream in(arquivo, std::ios::binary);
-    FpDFeSSL.SetDadosPFX(
-        std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()));
+    FpDFeSSL.SetDadosPFX(LerArquivo(arquivo));
   }
 
-  if (!FpDFeSSL.DadosPFX().empty()) {
-    ConteudoPFX pfx = AbrirPFX(FpDFeSSL.DadosPFX(), FpDFeSSL.Senha());
+  if (deArquivo || !FpDFeSSL.DadosPFX().empty()) {
+    const SecureString senha = FpDFeSSL.Senha();
+    ConteudoPFX pfx = AbrirPFX(FpDFeSSL.DadosPFX(), senha.str());
     FImpl->context = std::make_unique<CertContext>();
     FImpl->context->certificate = std::move(pfx.certificate);
     FImpl->context->privateKey = std::move(pfx.privateKey);
@@ -417,7 +288,7 @@ void TDFeWinCrypt::CarregarCertificado() {
     if (FpDFeSSL.NumeroSerie().empty())
       throw EDFeException("DadosPFX, ArquivoPFX ou NumeroSerie não especificados !");
     AbrirStore();
-    for (const Entrada& entrada : FImpl->store) {
+    for (const CertificadoDoToken& entrada : FImpl->store) {
       if (!MesmoNumeroSerie(FpDFeSSL.NumeroSerie(), NumeroSerieCertificado(entrada.x509.get())))
         continue;
       FImpl->context = std::make_unique<CertContext>();
@@ -508,6 +379,8 @@ void TDFeWinCrypt::DefinirPIN(bool reportarTudo) {
 EVP_PKEY* TDFeWinCrypt::ChavePrivada() {
   if (!FImpl->context) CarregarCertificado();
   if (!FImpl->context) throw EDFeException("Certificado não pode ser carregado po MS CryptoAPI");
+  if (FImpl->slot != nullptr && Ambiente(FpDFeSSL)->ContextPinWasRefused(FImpl->slot))
+    throw FalhaPin(kMsgPinErrado, CKR_PIN_INCORRECT);  // without touching the token
   if (FImpl->context->privateKey) return FImpl->context->privateKey.get();
   if (FImpl->slot == nullptr)
     throw EDFeException("Falha em obter Provedor de Criptografia do Certificado. Erro: " +
@@ -520,6 +393,8 @@ EVP_PKEY* TDFeWinCrypt::ChavePrivada() {
   ChavesDoToken privadas(FImpl->slot->token, true);
   if (PKCS11_KEY* chave = privadas.Do(FImpl->context->certificate.get(), FImpl->id, true)) {
     if (EvpPkeyPtr key = ChavesDoToken::Privada(chave)) {
+      // A key that asks for the PIN at every use gets it from the login's PIN (ContextPins).
+      Ambiente(FpDFeSSL)->KeyInUse(FImpl->slot, chave->label);
       FImpl->context->privateKey = std::move(key);
       return FImpl->context->privateKey.get();
     }
@@ -580,6 +455,25 @@ std::string TDFeWinCrypt::GetCertPFXData() {
 // Hashing then signing the digest (rather than one digest-and-sign call) lets a legacy
 // digest from its own library context work with any key: the key operation runs in that
 // context.
+// A signature the token did not make. When it refused the PIN of a key that asks for it at
+// every use, that PIN is never handed to it again in this process (DefinirPIN's rules).
+void TDFeWinCrypt::FalhaAssinatura() {
+  std::vector<unsigned long> codigos;
+  for (unsigned long code = ERR_get_error(); code != 0; code = ERR_get_error())
+    codigos.push_back(code);
+  for (unsigned long code : codigos) {
+    if (FImpl->slot == nullptr || ERR_GET_LIB(code) != ERR_get_CKR_code()) continue;
+    const unsigned long rv = ERR_GET_REASON(code);
+    const PinOutcome resultado = PinOutcomeOf(rv);
+    if (resultado != PinOutcome::Wrong && resultado != PinOutcome::Blocked) continue;
+    Ambiente(FpDFeSSL)->ContextPinRefused(FImpl->slot);
+    throw EDFeExceptionPIN(
+        std::string(resultado == PinOutcome::Wrong ? kMsgPinErrado : kMsgPinBloqueado) +
+        " , erro: $" + Hex8(rv));
+  }
+  throw EDFeException("CryptSignHash , erro: $" + Hex8(codigos.empty() ? 0 : codigos.back()));
+}
+
 std::string TDFeWinCrypt::CalcHash(std::string_view data, TSSLDgst Digest, bool Assina) {
   const Algoritmo algoritmo = ObterAlgoritmo(Digest, ClassName());
   const std::string digest = Resumo(algoritmo.md.get(), data);
@@ -601,7 +495,7 @@ std::string TDFeWinCrypt::CalcHash(std::string_view data, TSSLDgst Digest, bool 
   std::string signature(length, '\0');
   if (EVP_PKEY_sign(ctx.get(), reinterpret_cast<unsigned char*>(signature.data()), &length, tbs,
                     digest.size()) != 1)
-    FalhaHash("CryptSignHash");
+    FalhaAssinatura();
   signature.resize(length);
   return signature;  // big-endian, as OpenSSL gives it
 }

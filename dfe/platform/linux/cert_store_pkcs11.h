@@ -41,6 +41,7 @@ class TDFeWinCrypt final : public TDFeSSLCryptClass {
   void LiberarCertificado() noexcept;
   void DefinirPIN(bool reportarTudo);
   ::evp_pkey_st* ChavePrivada();
+  [[noreturn]] void FalhaAssinatura();
 
   struct Impl;  // module, store listing, loaded certificate and key
   std::unique_ptr<Impl> FImpl;

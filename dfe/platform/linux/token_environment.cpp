@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 #include <openssl/err.h>
 #include <openssl/hmac.h>
@@ -13,6 +14,80 @@
 #include "dfe/raii/openssl.h"
 
 namespace luvaro {
+
+// --- ContextPins
+
+namespace {
+
+// libp11's request for the PIN of a key that asks for it at every use. No exception crosses
+// libp11's frame, and without an answer of ours no PIN goes out.
+int LerPinDaChave(UI* ui, UI_STRING* uis) noexcept {
+  const UI_string_types type = UI_get_string_type(uis);
+  if (type != UIT_PROMPT && type != UIT_VERIFY) return 1;
+  try {
+    auto* pins = static_cast<ContextPins*>(UI_get0_user_data(ui));
+    if (pins == nullptr) return -1;
+    const std::optional<SecureString> pin = pins->For(ui, UI_get0_output_string(uis));
+    if (!pin) return -1;
+    return UI_set_result(ui, uis, pin->str().c_str()) >= 0 ? 1 : -1;
+  } catch (const std::exception&) {
+    return -1;
+  }
+}
+
+// What libp11 names a key's PIN in its request (UI_construct_prompt's description).
+constexpr const char* kPedidoLibp11 = "PKCS#11 key PIN";
+
+}  // namespace
+
+ContextPins::ContextPins() : m_method(UI_create_method("Luvaro: PIN das chaves")) {
+  if (!m_method || UI_method_set_reader(m_method.get(), &LerPinDaChave) != 0)
+    throw EDFeException("Falha ao preparar o pedido de PIN das chaves: " + OpenSslErrors());
+}
+
+void ContextPins::Accepted(const std::string& tokenKey, const SecureString& pin) {
+  std::lock_guard lock(m_mutex);
+  m_pins[tokenKey] = pin;
+}
+
+void ContextPins::LoggedOut(const std::string& tokenKey) noexcept {
+  std::lock_guard lock(m_mutex);
+  m_pins.erase(tokenKey);  // SecureString wipes itself
+}
+
+void ContextPins::KeyOf(const std::string& tokenKey, const std::string& label) {
+  std::lock_guard lock(m_mutex);
+  m_keys.emplace(tokenKey, label);
+}
+
+void ContextPins::Refused(const std::string& tokenKey) {
+  std::lock_guard lock(m_mutex);
+  m_pins.erase(tokenKey);
+  m_refused.insert(tokenKey);
+}
+
+bool ContextPins::WasRefused(const std::string& tokenKey) {
+  std::lock_guard lock(m_mutex);
+  return m_refused.contains(tokenKey);
+}
+
+std::optional<SecureString> ContextPins::For(UI* ui, const char* prompt) {
+  if (prompt == nullptr) return std::nullopt;
+  std::lock_guard lock(m_mutex);
+  const std::string* token = nullptr;
+  for (const auto& [tokenKey, label] : m_keys) {
+    if (m_refused.contains(tokenKey) || !m_pins.contains(tokenKey)) continue;
+    char* esperado =
+        UI_construct_prompt(ui, kPedidoLibp11, label.empty() ? nullptr : label.c_str());
+    const bool mesmo = esperado != nullptr && std::strcmp(esperado, prompt) == 0;
+    OPENSSL_free(esperado);
+    if (!mesmo) continue;
+    if (token != nullptr && *token != tokenKey) return std::nullopt;  // whose key, then?
+    token = &tokenKey;
+  }
+  if (token == nullptr) return std::nullopt;
+  return m_pins.at(*token);
+}
 
 // --- TokenEnvironment
 
@@ -54,6 +129,8 @@ std::shared_ptr<Pkcs11Module> TokenEnvironment::Impl::Module() {
   auto module = std::make_shared<Pkcs11Module>();
   P11CtxPtr ctx(PKCS11_CTX_new());
   if (!ctx) throw EDFeException("PKCS11_CTX_new: " + OpenSslErrors());
+  // libp11 never asks anyone but us for a PIN (by default it would ask on the terminal).
+  PKCS11_set_ui_method(ctx.get(), module->contextPins.Method(), &module->contextPins);
   ERR_clear_error();
   if (PKCS11_CTX_load(ctx.get(), modulePath.c_str()) != 0)
     throw EDFeException("Falha ao carregar o módulo PKCS#11 " + modulePath.string() + ": " +
@@ -104,6 +181,8 @@ unsigned long TokenEnvironment::Impl::Login(PKCS11_SLOT* slot, const SecureStrin
   const int result = PKCS11_login(slot, 0, pin != nullptr ? pin->str().c_str() : nullptr);
   const unsigned long rv = result == 0 ? CKR_OK : LastCkr();
   if (!fingerprint.empty() && PinOutcomeOf(rv) == PinOutcome::Wrong) m_rejected.insert(fingerprint);
+  if (pin != nullptr && PinOutcomeOf(rv) == PinOutcome::Ok && m_module)
+    m_module->contextPins.Accepted(TokenKey(slot), *pin);
   return rv;
 }
 
@@ -111,6 +190,22 @@ void TokenEnvironment::Impl::Logout(PKCS11_SLOT* slot) noexcept {
   std::lock_guard lock(m_mutex);
   PKCS11_logout(slot);
   ERR_clear_error();
+  if (m_module) m_module->contextPins.LoggedOut(TokenKey(slot));
+}
+
+void TokenEnvironment::Impl::KeyInUse(PKCS11_SLOT* slot, const char* label) {
+  std::lock_guard lock(m_mutex);
+  if (m_module) m_module->contextPins.KeyOf(TokenKey(slot), label != nullptr ? label : "");
+}
+
+void TokenEnvironment::Impl::ContextPinRefused(PKCS11_SLOT* slot) {
+  std::lock_guard lock(m_mutex);
+  if (m_module) m_module->contextPins.Refused(TokenKey(slot));
+}
+
+bool TokenEnvironment::Impl::ContextPinWasRefused(PKCS11_SLOT* slot) {
+  std::lock_guard lock(m_mutex);
+  return m_module && m_module->contextPins.WasRefused(TokenKey(slot));
 }
 
 bool TokenEnvironment::Impl::PinListContains(const std::string& serial) {

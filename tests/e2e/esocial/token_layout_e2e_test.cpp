@@ -1,7 +1,8 @@
 // A headless send with the company certificate on tokens laid out as real ones are: the key
-// hidden until the login with no public-key object beside it, and the key under another CKA_ID
-// than the certificate. The run lists the certificate, signs every event inside the token
-// (xmlsec1 verifies each) and presents it in the TLS handshake.
+// hidden until the login with no public-key object beside it, the key under another CKA_ID
+// than the certificate, and a key that asks for the PIN at every use. The run lists the
+// certificate, signs every event inside the token (xmlsec1 verifies each) and presents it in
+// the TLS handshake; OpenSC's logging module counts the logins that reached the token.
 
 #include <gtest/gtest.h>
 
@@ -23,14 +24,22 @@ const fs::path kExe = LUVARO_EXE;
 struct Layout {
   const char* name;
   std::function<void(ScratchToken&)> fill;
+  bool pinAtEveryUse;  // the key asks for the PIN at each signature (CKA_ALWAYS_AUTHENTICATE)
 };
 
 TEST(TokenLayoutE2E, SendSignsEveryEventAndPresentsTheCertificate) {
   const Layout layouts[] = {
       {"private key only, hidden until login",
-       [](ScratchToken& t) { t.PutCertificate("empresa", "01").PutPrivateKey("empresa", "01"); }},
+       [](ScratchToken& t) { t.PutCertificate("empresa", "01").PutPrivateKey("empresa", "01"); },
+       false},
       {"key pair under another CKA_ID",
-       [](ScratchToken& t) { t.PutCertificate("empresa", "01").PutKeyPair("empresa", "0A"); }},
+       [](ScratchToken& t) { t.PutCertificate("empresa", "01").PutKeyPair("empresa", "0A"); },
+       false},
+      {"key that asks for the PIN at every use",
+       [](ScratchToken& t) {
+         t.PutCertificate("empresa", "01").PutPrivateKey("empresa", "01", true);
+       },
+       true},
   };
   for (const Layout& layout : layouts) {
     SCOPED_TRACE(layout.name);
@@ -43,6 +52,9 @@ TEST(TokenLayoutE2E, SendSignsEveryEventAndPresentsTheCertificate) {
     options.args = cenario.ArgsEnvio();
     options.env = cenario.Ambiente();
     options.env["SOFTHSM2_CONF"] = token.ConfigFile().string();
+    options.env["LUVARO_PKCS11_MODULE"] = TestToken::SpyModule().string();
+    options.env["PKCS11SPY"] = TestToken::SoftHsmModule().string();
+    options.env["PKCS11SPY_OUTPUT"] = (trabalho / "spy.log").string();
     const ProcessResult r = RunProcess(kExe, options);
     ASSERT_FALSE(r.timedOut);
     EXPECT_EQ(r.exitCode, 0) << r.err;
@@ -57,6 +69,10 @@ TEST(TokenLayoutE2E, SendSignsEveryEventAndPresentsTheCertificate) {
       std::string saida;
       EXPECT_TRUE(XmlsecVerifica(evento.documento, trabalho.path(), &saida)) << saida;
     }
+    // The PIN went to the token once; a key that asks for it at every use was given it again
+    // for each event's signature and for the handshake's.
+    const int logins = Ocorrencias(ReadFile(trabalho / "spy.log"), ": C_Login\n");
+    EXPECT_EQ(logins, layout.pinAtEveryUse ? 1 + static_cast<int>(eventos.size()) + 1 : 1);
   }
 }
 

@@ -1,4 +1,6 @@
 // The store on the test token: listing, loading, certificate data, choice, PFX and public data.
+#include <unistd.h>
+
 #include <set>
 
 #include "dfe/platform/linux/cert_store_pkcs11.h"
@@ -232,6 +234,36 @@ TEST_F(CertStoreTest, PfxFailures) {
   ssl->SetDadosPFX("isto não é um PFX");
   EXPECT_EQ(FailureOf([&] { ssl->CarregarCertificado(); }),
             "PFXDataToCertContextWinApi: DadosPFX informado não são válidos");
+
+  // A configured file that is there but cannot be read, or holds nothing, is named in the
+  // failure; the run never falls through to the token's certificates (a serial is set too).
+  std::filesystem::create_directories(m_dir / "pasta.pfx");
+  WriteFile(m_dir / "vazio.pfx", "");
+  WriteFile(m_dir / "trancado.pfx", ReadFile(token().PfxFile()));
+  std::filesystem::permissions(m_dir / "trancado.pfx", std::filesystem::perms::none);
+  const struct {
+    std::filesystem::path file;
+    std::string expected;
+    bool skipAsRoot;  // root reads a file whatever its permissions
+  } cases[] = {
+      {m_dir / "pasta.pfx",
+       "Não foi possível ler o arquivo: " + (m_dir / "pasta.pfx").string() + " (Is a directory)",
+       false},
+      {m_dir / "vazio.pfx", "PFXDataToCertContextWinApi: DadosPFX informado não são válidos",
+       false},
+      {m_dir / "trancado.pfx",
+       "Não foi possível ler o arquivo: " + (m_dir / "trancado.pfx").string() +
+           " (Permission denied)",
+       true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.file);
+    if (c.skipAsRoot && geteuid() == 0) continue;
+    ssl->SetNumeroSerie(token().Certificate("empresa").serial);
+    ssl->SetArquivoPFX(c.file.string());
+    EXPECT_EQ(FailureOf([&] { ssl->CarregarCertificado(); }), c.expected);
+    EXPECT_FALSE(ssl->CertificadoLido());
+  }
 }
 
 TEST_F(CertStoreTest, TokenKeyCannotBeExported) {

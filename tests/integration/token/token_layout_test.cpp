@@ -7,6 +7,7 @@
 #include <set>
 #include <sstream>
 
+#include "dfe/ssl/cert_context_int.h"
 #include "tests/integration/token/token_test_support.h"
 
 namespace luvaro::test {
@@ -154,6 +155,82 @@ TEST_F(TokenLayoutTest, CallsOfAListingDoNotGrowWithCertificatesTimesKeys) {
             << "; after login " << afterLogin[0].all << ", " << afterLogin[1].all << ", "
             << afterLogin[2].all << "; load and first signature " << signing[0].all << ", "
             << signing[1].all << ", " << signing[2].all << "\n";
+}
+
+// What the TLS handshake does with the context's key: OpenSSL signs with it (inside the token).
+bool ContextKeySigns(TDFeSSL& ssl, const std::filesystem::path& certificatePem,
+                     const std::filesystem::path& workDir) {
+  const CertContext* context = ssl.CertContextWinApi();
+  if (context == nullptr || !context->privateKey) return false;
+  const std::string data = "handshake";
+  EvpMdCtxPtr md(EVP_MD_CTX_new());
+  std::size_t length = 0;
+  if (EVP_DigestSignInit(md.get(), nullptr, EVP_sha256(), nullptr, context->privateKey.get()) !=
+          1 ||
+      EVP_DigestSign(md.get(), nullptr, &length,
+                     reinterpret_cast<const unsigned char*>(data.data()), data.size()) != 1)
+    return false;
+  std::string signature(length, '\0');
+  if (EVP_DigestSign(md.get(), reinterpret_cast<unsigned char*>(signature.data()), &length,
+                     reinterpret_cast<const unsigned char*>(data.data()), data.size()) != 1)
+    return false;
+  signature.resize(length);
+  return OpensslVerifies(certificatePem, "sha256", data, signature, workDir);
+}
+
+// A key that asks for the PIN at every use (CKA_ALWAYS_AUTHENTICATE): each signature, and the
+// one the TLS handshake makes, logs in for that use with the PIN the user already gave. The
+// user is asked once (or not at all, with a configured password), and nothing prompts anywhere
+// else.
+TEST_F(TokenLayoutTest, KeyThatAsksForThePinAtEveryUse) {
+  const struct {
+    const char* name;
+    bool configured;
+  } cases[] = {{"PIN from the prompt", false}, {"configured password", true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    ScratchToken scratch;
+    scratch.PutCertificate("empresa", "01").PutPrivateKey("empresa", "01", true);
+    const ScratchToken::Use use(scratch);
+    UseModule(TestToken::SpyModule());
+    const int loginsBefore = Logins();
+    front.pinRequests.clear();
+    if (c.configured)
+      ssl->SetSenha(kPin);
+    else
+      front.pins = {kPin};
+
+    Load("empresa");
+    for (int i = 0; i < 3; ++i) {
+      const std::string data = "documento " + std::to_string(i);
+      EXPECT_TRUE(OpensslVerifies(token().Certificate("empresa").pem, "sha256", data,
+                                  Sign(*ssl, data), m_dir.path()));
+    }
+    EXPECT_TRUE(ContextKeySigns(*ssl, token().Certificate("empresa").pem, m_dir.path()));
+    EXPECT_EQ(front.pinRequests.size(), c.configured ? 0u : 1u);
+    EXPECT_EQ(Logins() - loginsBefore, 1 + 4) << "the token's login, then one per use";
+  }
+}
+
+// A token that refuses the PIN when a key asks for it (a card whose signing PIN is not its user
+// PIN) never sees that PIN again in the process: later signatures and the handshake's key fail
+// at once with the wrong-PIN message, without touching the token.
+TEST_F(TokenLayoutTest, PinRefusedAtAKeysUseIsNeverPresentedAgain) {
+  ScratchToken scratch;
+  scratch.PutCertificate("empresa", "01").PutPrivateKey("empresa", "01", true);
+  const ScratchToken::Use use(scratch);
+  UseLoggedFaultyModule("contextpin");
+  front.pins = {kPin};
+  Load("empresa");
+  const std::string pinErrado =
+      "O cartão não pode ser acessado porque o PIN errado foi apresentado.";
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    SCOPED_TRACE(attempt);
+    EXPECT_EQ(FailureOf([&] { Sign(*ssl, "documento"); }), pinErrado + " , erro: $000000A0");
+    EXPECT_EQ(FailureOf([&] { ssl->CertContextWinApi(); }), pinErrado);
+  }
+  EXPECT_EQ(Logins(), 2) << "the token's login, and the one use of the key it refused";
+  EXPECT_EQ(front.pinRequests.size(), 1u);
 }
 
 }  // namespace

@@ -48,6 +48,13 @@ void TokenTest::UseFaultyModule(const char* faults) {
   UseModule(LUVARO_PKCS11_FAULT_MODULE);
 }
 
+void TokenTest::UseLoggedFaultyModule(const char* faults) {
+  setenv("LUVARO_TEST_P11_MODULE", TestToken::SoftHsmModule().c_str(), 1);
+  setenv("LUVARO_TEST_P11_FAULTS", faults, 1);
+  setenv("PKCS11SPY", LUVARO_PKCS11_FAULT_MODULE, 1);
+  UseModule(TestToken::SpyModule());
+}
+
 void TokenTest::TearDown() {
   unsetenv("LUVARO_TEST_P11_FAULTS");
 }

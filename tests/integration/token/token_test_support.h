@@ -49,6 +49,8 @@ class TokenTest : public ::testing::Test {
   // Uses SoftHSM2 behind the test module that puts in `faults` ("slotinfo", "keys"; see
   // tests/support/pkcs11_fault_module.cpp); TearDown takes them away.
   void UseFaultyModule(const char* faults);
+  // The same, with OpenSC's logging module in front (Logins() counts what reached the token).
+  void UseLoggedFaultyModule(const char* faults);
   void TearDown() override;
   // How many C_Login calls reached the token since the environment was made.
   int Logins() const;

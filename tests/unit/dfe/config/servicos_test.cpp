@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <filesystem>
 #include <string>
 
 #include "componente_teste.h"
 #include "dfe/config/dfe_componente.h"
 #include "dfe/dfe_exception.h"
 #include "tests/support/temp_dir.h"
+#include "tests/unit/dfe/ssl/failure_of.h"
 
 namespace luvaro {
 namespace {
@@ -136,6 +139,42 @@ TEST(TabelaDeServicos, FontesEPrecedencia) {
   p.Configuracoes().WebServices().SetParams({"[Reinf_H]", "EnviarLoteEventos = https://params "});
   p.LerServicoChaveDeParams("Reinf_H", "EnviarLoteEventos", versao, url);
   EXPECT_EQ(url, "https://params");
+}
+
+// A table beside the program that is there but cannot be read fails naming it, rather than
+// quietly sending to the built-in addresses it was put there to replace.
+TEST(TabelaDeServicos, ArquivoQueNaoPodeSerLido) {
+  const struct {
+    const char* name;
+    void (*make)(const std::filesystem::path&);
+    const char* reason;
+    bool skipAsRoot;  // root reads a file whatever its permissions
+  } cases[] = {
+      {"a folder by the table's name",
+       [](const std::filesystem::path& f) { std::filesystem::create_directories(f); },
+       " (Is a directory)", false},
+      {"a file without read permission",
+       [](const std::filesystem::path& f) {
+         test::WriteFile(f, "[Reinf_H]\r\nEnviarLoteEventos=https://local/envio\r\n");
+         std::filesystem::permissions(f, std::filesystem::perms::none);
+       },
+       " (Permission denied)", true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    if (c.skipAsRoot && geteuid() == 0) continue;
+    test::TempDir dir("luvaro-servicos-ilegivel");
+    const std::filesystem::path tabela = dir / "ReinfServicos.ini";
+    c.make(tabela);
+    test::TComponenteTeste componente(dir.path().string());
+    double versao = 1.4;
+    std::string url;
+    EXPECT_EQ(test::FailureOf([&] {
+                componente.LerServicoChaveDeParams("Reinf_H", "EnviarLoteEventos", versao, url);
+              }),
+              "Não foi possível ler o arquivo: " + tabela.string() + c.reason);
+    EXPECT_EQ(url, "");
+  }
 }
 
 TEST(TabelaDeServicos, BuscaGeralComRedirecionamento) {

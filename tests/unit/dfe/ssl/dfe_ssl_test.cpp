@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <type_traits>
+#include <utility>
+
+#include "dfe/config/certificados_conf.h"
+
 #include "tests/support/temp_dir.h"
 #include "tests/unit/dfe/ssl/failure_of.h"
 
@@ -110,6 +115,35 @@ TEST(TDFeSSL, SenhaReadsBackWhateverItHolds) {
     SCOPED_TRACE(value);
     ssl.SetSenha(value);
     EXPECT_EQ(ssl.Senha(), value);
+  }
+}
+
+// The PIN leaves the facade and the configuration only in the type that wipes itself.
+static_assert(std::is_same_v<decltype(std::declval<const TDFeSSL&>().Senha()), SecureString>);
+static_assert(
+    std::is_same_v<decltype(std::declval<const TCertificadosConf&>().Senha()), SecureString>);
+
+// A short text lives inside the string object itself, a long one on the heap: whichever copy a
+// SecureString takes over or is moved out of is left zeroed, not merely emptied.
+TEST(SecureString, LeavesNoCopyBehind) {
+  for (const std::string texto : {std::string("1234"), std::string(100, 'x')}) {
+    SCOPED_TRACE(texto.size());
+    const std::string zeros(texto.size(), '\0');
+    std::string claro = texto;
+    const char* bytesClaro = claro.data();
+    SecureString pin(std::move(claro));
+    EXPECT_EQ(pin, texto);
+    EXPECT_EQ(std::string(bytesClaro, texto.size()), zeros);
+
+    const char* bytesPin = pin.str().data();
+    SecureString movido(std::move(pin));
+    EXPECT_EQ(movido, texto);
+    EXPECT_EQ(std::string(bytesPin, texto.size()), zeros);
+
+    const char* bytesMovido = movido.str().data();
+    movido.wipe();
+    EXPECT_EQ(movido, "");
+    EXPECT_EQ(std::string(bytesMovido, texto.size()), zeros);
   }
 }
 
