@@ -197,7 +197,8 @@ void TDFeWinCrypt::CarregarCertificado() {
   }
 
   if (!FpDFeSSL.DadosPFX().empty()) {
-    ConteudoPFX pfx = AbrirPFX(FpDFeSSL.DadosPFX(), FpDFeSSL.Senha());
+    const SecureString senha = FpDFeSSL.Senha();
+    ConteudoPFX pfx = AbrirPFX(FpDFeSSL.DadosPFX(), senha.str());
     FImpl->context = std::make_unique<CertContext>();
     FImpl->context->keepAlive = std::shared_ptr<void>(pfx.store.release(), &win::CloseStore);
     FImpl->context->certificate = std::move(pfx.certificate);
@@ -325,7 +326,7 @@ std::string TDFeWinCrypt::GetCertPFXData() {
       FalhaExportar("Falha Importanto Certificado na Store.");
   };
   adicionar(certificado);
-  const std::wstring senha = Utf16(FpDFeSSL.Senha());
+  const std::wstring senha = Utf16(FpDFeSSL.Senha().str());
   CRYPT_DATA_BLOB blob{};
   constexpr DWORD kComChave = EXPORT_PRIVATE_KEYS | PKCS12_INCLUDE_EXTENDED_PROPERTIES;
   if (!PFXExportCertStoreEx(memoria.get(), &blob, senha.c_str(), nullptr,

@@ -14,14 +14,6 @@ class CertStoreTest : public TokenTest {
  protected:
   TDFeWinCrypt& store() { return dynamic_cast<TDFeWinCrypt&>(ssl->SSLCryptClass()); }
 
-  std::set<std::string> ListedSerials() {
-    ssl->LerCertificadosStore();
-    std::set<std::string> serials;
-    for (std::size_t i = 0; i < ssl->ListaCertificados().Count(); ++i)
-      serials.insert(ssl->ListaCertificados()[i].NumeroSerie());
-    return serials;
-  }
-
   std::string StoreSerial(const std::string& name) { return token().Certificate(name).serial; }
 
   std::set<std::string> SerialsWithKeys() {

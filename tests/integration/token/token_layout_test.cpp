@@ -22,13 +22,6 @@ std::string Sign(TDFeSSL& ssl, const std::string& data) {
 
 class TokenLayoutTest : public TokenTest {
  protected:
-  std::set<std::string> ListedSerials() {
-    ssl->LerCertificadosStore();
-    std::set<std::string> serials;
-    for (std::size_t i = 0; i < ssl->ListaCertificados().Count(); ++i)
-      serials.insert(ssl->ListaCertificados()[i].NumeroSerie());
-    return serials;
-  }
   std::string Serial(const std::string& name) { return token().Certificate(name).serial; }
 
   // The PKCS#11 calls recorded by the logging module so far: every call, and the searches.

@@ -74,6 +74,14 @@ void TokenTest::Load(const std::string& name) {
   ssl->CarregarCertificado();
 }
 
+std::set<std::string> TokenTest::ListedSerials() {
+  ssl->LerCertificadosStore();
+  std::set<std::string> serials;
+  for (std::size_t i = 0; i < ssl->ListaCertificados().Count(); ++i)
+    serials.insert(ssl->ListaCertificados()[i].NumeroSerie());
+  return serials;
+}
+
 bool OpensslVerifies(const std::filesystem::path& pem, const std::string& digest,
                      const std::string& data, const std::string& signature,
                      const std::filesystem::path& workDir) {

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -56,6 +57,8 @@ class TokenTest : public ::testing::Test {
   int Logins() const;
   // Loads the fixture certificate `name` from the token by its serial number.
   void Load(const std::string& name);
+  // The serial numbers of a listing of the store.
+  std::set<std::string> ListedSerials();
 
   const TestToken& token() const { return TestToken::Shared(); }
 
