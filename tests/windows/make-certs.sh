@@ -16,6 +16,7 @@ for name in empresa san ecpf vencido a1; do
     -certpbe PBE-SHA1-3DES -keypbe PBE-SHA1-3DES -macalg sha1 \
     -passout pass:senha-pfx -out "$name.pfx"
 done
+openssl x509 -in ca.pem -outform DER -out ca.der
 printf 'Luvaro: evento S-1000 de 2024-03' > dado.txt
 for name in empresa a1; do
   for digest in sha1 sha256 sha512; do

@@ -41,19 +41,12 @@ std::string DataCurta(double dataHora) {
 
 // Whether the store keeps a private key beside the certificate (its key provider information).
 bool TemChave(PCCERT_CONTEXT certificate) {
-  DWORD size = 0;
-  return CertGetCertificateContextProperty(certificate, CERT_KEY_PROV_INFO_PROP_ID, nullptr,
-                                           &size) != FALSE;
+  return !InformacaoProvedor(certificate).empty();
 }
 
 std::string NomeProvedor(PCCERT_CONTEXT certificate) {
-  DWORD size = 0;
-  if (!CertGetCertificateContextProperty(certificate, CERT_KEY_PROV_INFO_PROP_ID, nullptr, &size))
-    return {};
-  std::vector<BYTE> bytes(size);
-  if (!CertGetCertificateContextProperty(certificate, CERT_KEY_PROV_INFO_PROP_ID, bytes.data(),
-                                         &size))
-    return {};
+  const std::vector<BYTE> bytes = InformacaoProvedor(certificate);
+  if (bytes.empty()) return {};
   const auto* info = reinterpret_cast<const CRYPT_KEY_PROV_INFO*>(bytes.data());
   return info->pwszProvName != nullptr ? Utf8(info->pwszProvName) : std::string();
 }

@@ -7,6 +7,7 @@
 #include "dfe/platform/windows/certificate_int.h"
 #include "dfe/ssl/codec.h"
 #include "dfe/xml/data_hora.h"
+#include "dfe/xml/texto.h"
 
 namespace luvaro {
 
@@ -30,14 +31,6 @@ std::string NomeX500(CERT_NAME_BLOB* name, const char* operacao) {
     throw falha();
   text.resize(std::min<std::size_t>(length - 1, 1024));
   return Utf8(text);
-}
-
-std::string Trim(std::string text) {
-  const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
-  while (!text.empty() && blank(text.back())) text.pop_back();
-  std::size_t start = 0;
-  while (start < text.size() && blank(text[start])) ++start;
-  return text.substr(start);
 }
 
 // The contents of an other name's value when it is an octet string or a text string (DER:
@@ -91,7 +84,7 @@ std::string NumeroDoSAN(PCCERT_CONTEXT certificate) {
     const CERT_ALT_NAME_ENTRY& entry = names->rgAltEntry[i];
     if (entry.dwAltNameChoice != CERT_ALT_NAME_OTHER_NAME || entry.pOtherName == nullptr) continue;
     const std::string_view oid = entry.pOtherName->pszObjId;
-    const std::string valor = Trim(ValorOutroNome(entry.pOtherName->Value));
+    const std::string valor = trimText(ValorOutroNome(entry.pOtherName->Value));
     if (oid == kOidCNPJ && cnpj.empty()) cnpj = valor.substr(0, 14);
     if (oid == kOidCPF && cpf.empty() && valor.size() > 8) cpf = valor.substr(8, 11);
   }

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "dfe/dfe_exception.h"
 #include "dfe/platform/windows/windows_int.h"
@@ -32,6 +33,10 @@ std::string Resumo(const AlgoritmoHash& algoritmo, std::string_view data);
 // "Falha em obter Provedor de Criptografia do Certificado. Erro: " and the code, or the texts
 // of the provider codes that tell what is wrong with the key set.
 std::string MensagemErroProvedor(unsigned long code);
+
+// The key provider information the store keeps beside a certificate (CRYPT_KEY_PROV_INFO);
+// empty when it has none (no private key).
+std::vector<BYTE> InformacaoProvedor(PCCERT_CONTEXT certificate);
 
 // A certificate's private key as the system hands it out: a CryptoAPI provider with the key's
 // specification (AT_KEYEXCHANGE or AT_SIGNATURE), or a CNG key (CERT_NCRYPT_KEY_SPEC). Released

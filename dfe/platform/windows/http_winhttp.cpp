@@ -220,10 +220,11 @@ std::string TDFeHttpWinHttp::Impl::Execute(const std::string& data) {
   }
   Step(request, "Falha ao fazer requisição POST. Erro:");
 
-  // A redirected request is not followed: its status is the answer.
-  DWORD semRedirecionar = WINHTTP_DISABLE_REDIRECTS;
-  WinHttpSetOption(request, WINHTTP_OPTION_DISABLE_FEATURE, &semRedirecionar,
-                   sizeof semRedirecionar);
+  // A redirected request is not followed: its status is the answer. The connection is not
+  // kept: every request has a session of its own, and a pooled connection (Wine pools them
+  // across sessions) could carry another request's client certificate.
+  DWORD desligar = WINHTTP_DISABLE_REDIRECTS | WINHTTP_DISABLE_KEEP_ALIVE;
+  WinHttpSetOption(request, WINHTTP_OPTION_DISABLE_FEATURE, &desligar, sizeof desligar);
   if (cert != nullptr &&
       !WinHttpSetOption(request, WINHTTP_OPTION_CLIENT_CERT_CONTEXT,
                         const_cast<CERT_CONTEXT*>(cert->certificate.get()), sizeof(CERT_CONTEXT)))

@@ -31,18 +31,6 @@ constexpr std::array kTextosProvedor{
                   "Estrutura de Chave obtida no Provedor de Criptografia está corrompida"},
 };
 
-// The key provider information the store keeps beside the certificate.
-std::vector<BYTE> InformacaoProvedor(PCCERT_CONTEXT certificate) {
-  DWORD size = 0;
-  if (!CertGetCertificateContextProperty(certificate, CERT_KEY_PROV_INFO_PROP_ID, nullptr, &size))
-    return {};
-  std::vector<BYTE> bytes(size);
-  if (!CertGetCertificateContextProperty(certificate, CERT_KEY_PROV_INFO_PROP_ID, bytes.data(),
-                                         &size))
-    return {};
-  return bytes;
-}
-
 // The certificate's key container opened in the RSA-AES provider, which knows SHA-2.
 CryptProv ProvedorAES(PCCERT_CONTEXT certificate) {
   const std::vector<BYTE> bytes = InformacaoProvedor(certificate);
@@ -83,6 +71,17 @@ CryptHash HashComValor(HCRYPTPROV provedor, const AlgoritmoHash& algoritmo,
 }
 
 }  // namespace
+
+std::vector<BYTE> InformacaoProvedor(PCCERT_CONTEXT certificate) {
+  DWORD size = 0;
+  if (!CertGetCertificateContextProperty(certificate, CERT_KEY_PROV_INFO_PROP_ID, nullptr, &size))
+    return {};
+  std::vector<BYTE> bytes(size);
+  if (!CertGetCertificateContextProperty(certificate, CERT_KEY_PROV_INFO_PROP_ID, bytes.data(),
+                                         &size))
+    return {};
+  return bytes;
+}
 
 std::string MensagemErroProvedor(unsigned long code) {
   for (const TextoProvedor& row : kTextosProvedor)

@@ -14,6 +14,7 @@
 #include <string_view>
 #include <utility>
 
+#include "dfe/platform/windows/windows_text.h"
 #include "dfe/raii/cfree.h"
 
 namespace luvaro {
@@ -96,16 +97,5 @@ using CryptProv = win::IntHandle<HCRYPTPROV, &win::ReleaseProvider>;
 using CryptKey = win::IntHandle<HCRYPTKEY, &win::DestroyKey>;
 using CryptHash = win::IntHandle<HCRYPTHASH, &win::DestroyHash>;
 using NcryptHandle = win::IntHandle<NCRYPT_HANDLE, &win::FreeNcrypt>;
-
-// UTF-8 to UTF-16 and back; invalid sequences become the replacement character.
-std::wstring Utf16(std::string_view text);
-std::string Utf8(std::wstring_view text);
-
-// A code in 8 upper-case hexadecimal digits, as the messages show error codes.
-std::string Hex8(unsigned long code);
-
-// The system's text for an error code (trimmed), looked up in `module`'s message table when
-// given, else in the system's; empty when there is none.
-std::string SystemMessage(unsigned long code, HMODULE module = nullptr);
 
 }  // namespace luvaro

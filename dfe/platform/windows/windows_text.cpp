@@ -1,8 +1,8 @@
 // Text conversions and error texts shared by the Windows platform files.
 
-#include <cstdio>
+#include "dfe/platform/windows/windows_text.h"
 
-#include "dfe/platform/windows/windows_int.h"
+#include <cstdio>
 
 namespace luvaro {
 

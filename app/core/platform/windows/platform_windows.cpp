@@ -12,6 +12,7 @@
 
 #include "app/core/exit_code.h"
 #include "dfe/dfe_exception.h"
+#include "dfe/platform/windows/windows_text.h"
 
 namespace fs = std::filesystem;
 
@@ -43,36 +44,10 @@ class Handle {
   HANDLE m_handle;
 };
 
-std::string Utf8(std::wstring_view text) {
-  if (text.empty()) return {};
-  const int size = static_cast<int>(text.size());
-  const int length =
-      WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
-  std::string bytes(static_cast<std::size_t>(length), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), size, bytes.data(), length, nullptr, nullptr);
-  return bytes;
-}
-
-std::wstring Utf16(std::string_view text) {
-  if (text.empty()) return {};
-  const int size = static_cast<int>(text.size());
-  const int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), size, nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(length), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, text.data(), size, wide.data(), length);
-  return wide;
-}
-
 // The system's text for an error code.
 std::string SystemText(DWORD code) {
-  wchar_t* buffer = nullptr;
-  const DWORD length = FormatMessageW(
-      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-      nullptr, code, 0, reinterpret_cast<LPWSTR>(&buffer), 0, nullptr);
-  std::wstring text = length != 0 && buffer != nullptr ? std::wstring(buffer, length) : L"";
-  if (buffer != nullptr) LocalFree(buffer);
-  while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' '))
-    text.pop_back();
-  return text.empty() ? "erro " + std::to_string(code) : Utf8(text);
+  const std::string text = SystemMessage(code);
+  return text.empty() ? "erro " + std::to_string(code) : text;
 }
 
 [[noreturn]] void ThrowIo(const char* what, const fs::path& file, DWORD error) {
