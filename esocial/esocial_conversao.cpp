@@ -12,7 +12,7 @@ using enum TGrupoEventos;
 using S = TeSocialSchema;
 
 // The loadable types, in the container's order: group, then collection.
-constexpr std::array<TipoEventoCarregavel, 42> kCarregaveis{{
+constexpr std::array<TipoEventoCarregavel, 55> kCarregaveis{{
     {teS1000, "evtInfoEmpregador", Iniciais, "S1000", "evtInfoEmpregador", "TevtInfoEmpregador",
      S::schevtInfoEmpregador},
     {teS1005, "evtTabEstab", Iniciais, "S1005", "evtTabEstab", "TEvtTabEstab", S::schevtTabEstab},
@@ -66,6 +66,30 @@ constexpr std::array<TipoEventoCarregavel, 42> kCarregaveis{{
      S::schevtCdBenPrRP},
     {teS3000, "evtExclusao", NaoPeriodicos, "S3000", "EvtExclusao", "TEvtExclusao",
      S::schevtExclusao},
+    // Non-periodic events of the simplified layouts only (after the 2.x ones: the lot's order
+    // of the 2.x types stays).
+    {teS2231, "evtCessao", NaoPeriodicos, "S2231", "EvtCessao", "TEvtCessao", S::schevtCessao},
+    {teS2400Benef, "evtCdBenefIn", NaoPeriodicos, "S2400Benef", "EvtCdBenefIn", "TEvtCdBenefIn",
+     S::schevtCdBenefIn},
+    {teS2405, "evtCdBenefAlt", NaoPeriodicos, "S2405", "EvtCdBenefAlt", "TEvtCdBenefAlt",
+     S::schevtCdBenefAlt},
+    {teS2410, "evtCdBenIn", NaoPeriodicos, "S2410", "EvtCdBenIn", "TEvtCdBenIn", S::schevtCdBenIn},
+    {teS2416, "evtCdBenAlt", NaoPeriodicos, "S2416", "EvtCdBenAlt", "TEvtCdBenAlt",
+     S::schevtCdBenAlt},
+    {teS2418, "evtReativBen", NaoPeriodicos, "S2418", "EvtReativBen", "TEvtReativBen",
+     S::schevtReativBen},
+    {teS2420, "evtCdBenTerm", NaoPeriodicos, "S2420", "EvtCdBenTerm", "TEvtCdBenTerm",
+     S::schevtCdBenTerm},
+    {teS2500, "evtProcTrab", NaoPeriodicos, "S2500", "EvtProcTrab", "TEvtProcTrab",
+     S::schevtProcTrab},
+    {teS2501, "evtContProc", NaoPeriodicos, "S2501", "EvtContProc", "TEvtContProc",
+     S::schevtContProc},
+    {teS2555, "evtConsolidContProc", NaoPeriodicos, "S2555", "EvtConsolidContProc",
+     "TEvtConsolidContProc", S::schevtConsolidContProc},
+    {teS3500, "evtExcProcTrab", NaoPeriodicos, "S3500", "EvtExcProcTrab", "TEvtExcProcTrab",
+     S::schevtExcProcTrab},
+    {teS8200, "evtAnotJud", NaoPeriodicos, "S8200", "EvtAnotJud", "TEvtAnotJud", S::schevtAnotJud},
+    {teS8299, "evtBaixa", NaoPeriodicos, "S8299", "EvtBaixa", "TEvtBaixa", S::schevtBaixa},
     {teS1200, "evtRemun", Periodicos, "S1200", "evtRemun", "TEvtRemun", S::schevtRemun},
     {teS1202, "evtRmnRPPS", Periodicos, "S1202", "evtRmnRPPS", "TEvtRemunRPPS", S::schevtRmnRPPS},
     {teS1207, "evtBenPrRP", Periodicos, "S1207", "evtBenPrRP", "TEvtBenPrRP", S::schevtBenPrRP},
@@ -86,13 +110,15 @@ constexpr std::array<TipoEventoCarregavel, 42> kCarregaveis{{
      S::schevtContrSindPatr},
 }};
 
-constexpr std::array<const char*, kQuantidadeTiposEvento> kCodigos{
+constexpr std::array<const char*, kTotalTiposEvento> kCodigos{
     "S-1000", "S-1005", "S-1010", "S-1020", "S-1030", "S-1035", "S-1040", "S-1050", "S-1060",
     "S-1070", "S-1080", "S-2100", "S-1200", "S-1202", "S-1207", "S-1210", "S-1220", "S-1250",
     "S-1260", "S-1270", "S-1280", "S-1295", "S-1298", "S-1299", "S-1300", "S-2190", "S-2200",
     "S-2205", "S-2206", "S-2210", "S-2220", "S-2230", "S-2240", "S-2245", "S-2250", "S-2260",
     "S-2298", "S-2299", "S-2300", "S-2305", "S-2306", "S-2399", "S-2400", "S-3000", "S-4000",
-    "S-4999", "S-5001", "S-5002", "S-5003", "S-5011", "S-5012", "S-5013", "S-2221"};
+    "S-4999", "S-5001", "S-5002", "S-5003", "S-5011", "S-5012", "S-5013", "S-2221", "S-2231",
+    "S-2400", "S-2405", "S-2410", "S-2416", "S-2418", "S-2420", "S-2500", "S-2501", "S-2555",
+    "S-3500", "S-8200", "S-8299"};
 
 // The identifiers with their "sch" prefix, so that the table reads as the enumeration does.
 constexpr std::array<const char*, kQuantidadeSchemas> kSchemas{"schErro",
@@ -151,7 +177,20 @@ constexpr std::array<const char*, kQuantidadeSchemas> kSchemas{"schErro",
                                                                "schConsultaIdentEventos",
                                                                "schDownloadEventos",
                                                                "schEvtToxic",
-                                                               "schEvtTreiCap"};
+                                                               "schEvtTreiCap",
+                                                               "schevtCessao",
+                                                               "schevtCdBenefIn",
+                                                               "schevtCdBenefAlt",
+                                                               "schevtCdBenIn",
+                                                               "schevtCdBenAlt",
+                                                               "schevtReativBen",
+                                                               "schevtCdBenTerm",
+                                                               "schevtProcTrab",
+                                                               "schevtContProc",
+                                                               "schevtConsolidContProc",
+                                                               "schevtExcProcTrab",
+                                                               "schevtAnotJud",
+                                                               "schevtBaixa"};
 
 struct LinhaLayOut {
   const char* servico;
@@ -177,7 +216,7 @@ constexpr std::array<LinhaVersao, 3> kVersoes{{
 // The loadable type whose pattern (prefix + element + suffix) occurs first in TTipoEvento order.
 std::optional<TTipoEvento> detectar(std::string_view texto, std::string_view prefixo,
                                     std::string_view sufixo) {
-  for (int ordinal = 0; ordinal < kQuantidadeTiposEvento; ++ordinal) {
+  for (int ordinal = 0; ordinal < kTotalTiposEvento; ++ordinal) {
     const auto tipo = static_cast<TTipoEvento>(ordinal);
     const TipoEventoCarregavel* linha = TipoEventoCarregavelDe(tipo);
     if (linha == nullptr) continue;

@@ -117,11 +117,28 @@ enum class TeSocialSchema : std::uint8_t {
   schConsultaIdentEventos,
   schDownloadEventos,
   schEvtToxic,
-  schEvtTreiCap
+  schEvtTreiCap,
+  // The events of the simplified layouts S-1.2 and S-1.3 that no 2.x layout has.
+  schevtCessao,
+  schevtCdBenefIn,
+  schevtCdBenefAlt,
+  schevtCdBenIn,
+  schevtCdBenAlt,
+  schevtReativBen,
+  schevtCdBenTerm,
+  schevtProcTrab,
+  schevtContProc,
+  schevtConsolidContProc,
+  schevtExcProcTrab,
+  schevtAnotJud,
+  schevtBaixa
 };
-inline constexpr int kQuantidadeSchemas = 57;
+inline constexpr int kQuantidadeSchemas = 70;
 
-// Event types; S-2221 is the last value, after the S-5000 types.
+// Event types: the 53 of the 2.x layouts (S-2221 last, after the S-5000 types), then the event
+// types that only the simplified layouts S-1.2 and S-1.3 have, so stored ordinals keep their
+// meaning. S-2400 of those layouts is the element evtCdBenefIn (2.x: evtCdBenPrRP, teS2400),
+// a type of its own with the same code.
 enum class TTipoEvento : std::uint8_t {
   teS1000,
   teS1005,
@@ -175,9 +192,24 @@ enum class TTipoEvento : std::uint8_t {
   teS5011,
   teS5012,
   teS5013,
-  teS2221
+  teS2221,
+  teS2231,
+  teS2400Benef,
+  teS2405,
+  teS2410,
+  teS2416,
+  teS2418,
+  teS2420,
+  teS2500,
+  teS2501,
+  teS2555,
+  teS3500,
+  teS8200,
+  teS8299
 };
+// The types of the 2.x layouts, and all of them.
 inline constexpr int kQuantidadeTiposEvento = 53;
+inline constexpr int kTotalTiposEvento = 66;
 
 // The four groups of the event container, in the order the lot walks them.
 enum class TGrupoEventos : std::uint8_t { Iniciais, Tabelas, NaoPeriodicos, Periodicos };

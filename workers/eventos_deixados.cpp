@@ -58,7 +58,9 @@ class CargaDoLote {
     const int posicao = ++m_posicao;
     const std::size_t antes = m_conteiner.Quantidade();
     std::optional<std::string> erro;
-    std::optional<std::string> validacao;  // the text of a failed schema check worth a line
+    // For an event that is kept all the same: how the log names its failure, and the text.
+    std::string falhaMantido;
+    std::string textoMantido;
     try {
       m_conteiner.Carregar(documento);
     } catch (const EDFeExceptionPIN&) {
@@ -66,18 +68,23 @@ class CargaDoLote {
     } catch (const std::exception& e) {
       erro = e.what();
       if (const auto* falha = dynamic_cast<const TFalhaValidacao*>(&e)) {
-        if (!falha->SchemaAusente()) validacao = falha->Detalhe();
+        // A missing schema file checked nothing: not worth a line.
+        if (!falha->SchemaAusente()) {
+          falhaMantido = "com falha de validação";
+          textoMantido = falha->Detalhe();
+        }
       } else {
-        validacao = e.what();
+        falhaMantido = "com falha na carga";  // after its signature (saving its file)
+        textoMantido = e.what();
       }
     }
 
     if (m_conteiner.Quantidade() > antes) {
-      // Signed and kept; the service judges it. Only a real schema failure is worth a line.
-      if (erro && validacao) {
-        TEventoDeixado evento{posicao, IdentificadorDoDocumento(documento), {}};
-        Registrar("Evento incluído no lote com falha de validação - posição " + Referencia(evento) +
-                  ": " + EmUmaLinha(*validacao));
+      // Signed and kept; the service judges it.
+      if (!falhaMantido.empty()) {
+        const TEventoDeixado evento{posicao, IdentificadorDoDocumento(documento), {}};
+        Registrar("Evento incluído no lote " + falhaMantido + " - posição " + Referencia(evento) +
+                  ": " + EmUmaLinha(textoMantido));
       }
       return;
     }

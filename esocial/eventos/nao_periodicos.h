@@ -267,7 +267,7 @@ class TS2399CollectionItem final : public TItemEvento<TEvtTSVTermino> {
 };
 using TS2399Collection = TColecaoEventos<TS2399CollectionItem>;
 
-// S-2400
+// S-2400 (2.x layouts; the simplified layouts' S-2400 is TEvtCdBenefIn)
 class TEvtCdBenPrRP final : public TeSocialEvento {
  public:
   static constexpr TTipoEvento kTipoEvento = TTipoEvento::teS2400;
@@ -297,6 +297,201 @@ class TS3000CollectionItem final : public TItemEvento<TEvtExclusao> {
 };
 using TS3000Collection = TColecaoEventos<TS3000CollectionItem>;
 
+// S-2231 (simplified layouts only)
+class TEvtCessao final : public TeSocialEvento {
+ public:
+  static constexpr TTipoEvento kTipoEvento = TTipoEvento::teS2231;
+  explicit TEvtCessao(TDFeComponente* AeSocial)
+      : TeSocialEvento(AeSocial, TeSocialSchema::schevtCessao) {}
+  std::string ClassName() const override { return "TEvtCessao"; }
+};
+class TS2231CollectionItem final : public TItemEvento<TEvtCessao> {
+ public:
+  using TItemEvento::TItemEvento;
+  TEvtCessao& EvtCessao() const { return Evento(); }
+};
+using TS2231Collection = TColecaoEventos<TS2231CollectionItem>;
+
+// S-2400 (simplified layouts only)
+class TEvtCdBenefIn final : public TeSocialEvento {
+ public:
+  static constexpr TTipoEvento kTipoEvento = TTipoEvento::teS2400Benef;
+  explicit TEvtCdBenefIn(TDFeComponente* AeSocial)
+      : TeSocialEvento(AeSocial, TeSocialSchema::schevtCdBenefIn) {}
+  std::string ClassName() const override { return "TEvtCdBenefIn"; }
+};
+class TS2400BenefCollectionItem final : public TItemEvento<TEvtCdBenefIn> {
+ public:
+  using TItemEvento::TItemEvento;
+  TEvtCdBenefIn& EvtCdBenefIn() const { return Evento(); }
+};
+using TS2400BenefCollection = TColecaoEventos<TS2400BenefCollectionItem>;
+
+// S-2405 (simplified layouts only)
+class TEvtCdBenefAlt final : public TeSocialEvento {
+ public:
+  static constexpr TTipoEvento kTipoEvento = TTipoEvento::teS2405;
+  explicit TEvtCdBenefAlt(TDFeComponente* AeSocial)
+      : TeSocialEvento(AeSocial, TeSocialSchema::schevtCdBenefAlt) {}
+  std::string ClassName() const override { return "TEvtCdBenefAlt"; }
+};
+class TS2405CollectionItem final : public TItemEvento<TEvtCdBenefAlt> {
+ public:
+  using TItemEvento::TItemEvento;
+  TEvtCdBenefAlt& EvtCdBenefAlt() const { return Evento(); }
+};
+using TS2405Collection = TColecaoEventos<TS2405CollectionItem>;
+
+// S-2410 (simplified layouts only)
+class TEvtCdBenIn final : public TeSocialEvento {
+ public:
+  static constexpr TTipoEvento kTipoEvento = TTipoEvento::teS2410;
+  explicit TEvtCdBenIn(TDFeComponente* AeSocial)
+      : TeSocialEvento(AeSocial, TeSocialSchema::schevtCdBenIn) {}
+  std::string ClassName() const override { return "TEvtCdBenIn"; }
+};
+class TS2410CollectionItem final : public TItemEvento<TEvtCdBenIn> {
+ public:
+  using TItemEvento::TItemEvento;
+  TEvtCdBenIn& EvtCdBenIn() const { return Evento(); }
+};
+using TS2410Collection = TColecaoEventos<TS2410CollectionItem>;
+
+// S-2416 (simplified layouts only)
+class TEvtCdBenAlt final : public TeSocialEvento {
+ public:
+  static constexpr TTipoEvento kTipoEvento = TTipoEvento::teS2416;
+  explicit TEvtCdBenAlt(TDFeComponente* AeSocial)
+      : TeSocialEvento(AeSocial, TeSocialSchema::schevtCdBenAlt) {}
+  std::string ClassName() const override { return "TEvtCdBenAlt"; }
+};
+class TS2416CollectionItem final : public TItemEvento<TEvtCdBenAlt> {
+ public:
+  using TItemEvento::TItemEvento;
+  TEvtCdBenAlt& EvtCdBenAlt() const { return Evento(); }
+};
+using TS2416Collection = TColecaoEventos<TS2416CollectionItem>;
+
+// S-2418 (simplified layouts only)
+class TEvtReativBen final : public TeSocialEvento {
+ public:
+  static constexpr TTipoEvento kTipoEvento = TTipoEvento::teS2418;
+  explicit TEvtReativBen(TDFeComponente* AeSocial)
+      : TeSocialEvento(AeSocial, TeSocialSchema::schevtReativBen) {}
+  std::string ClassName() const override { return "TEvtReativBen"; }
+};
+class TS2418CollectionItem final : public TItemEvento<TEvtReativBen> {
+ public:
+  using TItemEvento::TItemEvento;
+  TEvtReativBen& EvtReativBen() const { return Evento(); }
+};
+using TS2418Collection = TColecaoEventos<TS2418CollectionItem>;
+
+// S-2420 (simplified layouts only)
+class TEvtCdBenTerm final : public TeSocialEvento {
+ public:
+  static constexpr TTipoEvento kTipoEvento = TTipoEvento::teS2420;
+  explicit TEvtCdBenTerm(TDFeComponente* AeSocial)
+      : TeSocialEvento(AeSocial, TeSocialSchema::schevtCdBenTerm) {}
+  std::string ClassName() const override { return "TEvtCdBenTerm"; }
+};
+class TS2420CollectionItem final : public TItemEvento<TEvtCdBenTerm> {
+ public:
+  using TItemEvento::TItemEvento;
+  TEvtCdBenTerm& EvtCdBenTerm() const { return Evento(); }
+};
+using TS2420Collection = TColecaoEventos<TS2420CollectionItem>;
+
+// S-2500 (simplified layouts only)
+class TEvtProcTrab final : public TeSocialEvento {
+ public:
+  static constexpr TTipoEvento kTipoEvento = TTipoEvento::teS2500;
+  explicit TEvtProcTrab(TDFeComponente* AeSocial)
+      : TeSocialEvento(AeSocial, TeSocialSchema::schevtProcTrab) {}
+  std::string ClassName() const override { return "TEvtProcTrab"; }
+};
+class TS2500CollectionItem final : public TItemEvento<TEvtProcTrab> {
+ public:
+  using TItemEvento::TItemEvento;
+  TEvtProcTrab& EvtProcTrab() const { return Evento(); }
+};
+using TS2500Collection = TColecaoEventos<TS2500CollectionItem>;
+
+// S-2501 (simplified layouts only)
+class TEvtContProc final : public TeSocialEvento {
+ public:
+  static constexpr TTipoEvento kTipoEvento = TTipoEvento::teS2501;
+  explicit TEvtContProc(TDFeComponente* AeSocial)
+      : TeSocialEvento(AeSocial, TeSocialSchema::schevtContProc) {}
+  std::string ClassName() const override { return "TEvtContProc"; }
+};
+class TS2501CollectionItem final : public TItemEvento<TEvtContProc> {
+ public:
+  using TItemEvento::TItemEvento;
+  TEvtContProc& EvtContProc() const { return Evento(); }
+};
+using TS2501Collection = TColecaoEventos<TS2501CollectionItem>;
+
+// S-2555 (simplified layouts only)
+class TEvtConsolidContProc final : public TeSocialEvento {
+ public:
+  static constexpr TTipoEvento kTipoEvento = TTipoEvento::teS2555;
+  explicit TEvtConsolidContProc(TDFeComponente* AeSocial)
+      : TeSocialEvento(AeSocial, TeSocialSchema::schevtConsolidContProc) {}
+  std::string ClassName() const override { return "TEvtConsolidContProc"; }
+};
+class TS2555CollectionItem final : public TItemEvento<TEvtConsolidContProc> {
+ public:
+  using TItemEvento::TItemEvento;
+  TEvtConsolidContProc& EvtConsolidContProc() const { return Evento(); }
+};
+using TS2555Collection = TColecaoEventos<TS2555CollectionItem>;
+
+// S-3500 (simplified layouts only)
+class TEvtExcProcTrab final : public TeSocialEvento {
+ public:
+  static constexpr TTipoEvento kTipoEvento = TTipoEvento::teS3500;
+  explicit TEvtExcProcTrab(TDFeComponente* AeSocial)
+      : TeSocialEvento(AeSocial, TeSocialSchema::schevtExcProcTrab) {}
+  std::string ClassName() const override { return "TEvtExcProcTrab"; }
+};
+class TS3500CollectionItem final : public TItemEvento<TEvtExcProcTrab> {
+ public:
+  using TItemEvento::TItemEvento;
+  TEvtExcProcTrab& EvtExcProcTrab() const { return Evento(); }
+};
+using TS3500Collection = TColecaoEventos<TS3500CollectionItem>;
+
+// S-8200 (simplified layouts only)
+class TEvtAnotJud final : public TeSocialEvento {
+ public:
+  static constexpr TTipoEvento kTipoEvento = TTipoEvento::teS8200;
+  explicit TEvtAnotJud(TDFeComponente* AeSocial)
+      : TeSocialEvento(AeSocial, TeSocialSchema::schevtAnotJud) {}
+  std::string ClassName() const override { return "TEvtAnotJud"; }
+};
+class TS8200CollectionItem final : public TItemEvento<TEvtAnotJud> {
+ public:
+  using TItemEvento::TItemEvento;
+  TEvtAnotJud& EvtAnotJud() const { return Evento(); }
+};
+using TS8200Collection = TColecaoEventos<TS8200CollectionItem>;
+
+// S-8299 (simplified layouts only)
+class TEvtBaixa final : public TeSocialEvento {
+ public:
+  static constexpr TTipoEvento kTipoEvento = TTipoEvento::teS8299;
+  explicit TEvtBaixa(TDFeComponente* AeSocial)
+      : TeSocialEvento(AeSocial, TeSocialSchema::schevtBaixa) {}
+  std::string ClassName() const override { return "TEvtBaixa"; }
+};
+class TS8299CollectionItem final : public TItemEvento<TEvtBaixa> {
+ public:
+  using TItemEvento::TItemEvento;
+  TEvtBaixa& EvtBaixa() const { return Evento(); }
+};
+using TS8299Collection = TColecaoEventos<TS8299CollectionItem>;
+
 class TNaoPeriodicos final : public TeSocialGrupo {
  public:
   explicit TNaoPeriodicos(TEventos& AOwner);
@@ -320,6 +515,19 @@ class TNaoPeriodicos final : public TeSocialGrupo {
   TS2399Collection& S2399() { return FS2399; }
   TS2400Collection& S2400() { return FS2400; }
   TS3000Collection& S3000() { return FS3000; }
+  TS2231Collection& S2231() { return FS2231; }
+  TS2400BenefCollection& S2400Benef() { return FS2400Benef; }
+  TS2405Collection& S2405() { return FS2405; }
+  TS2410Collection& S2410() { return FS2410; }
+  TS2416Collection& S2416() { return FS2416; }
+  TS2418Collection& S2418() { return FS2418; }
+  TS2420Collection& S2420() { return FS2420; }
+  TS2500Collection& S2500() { return FS2500; }
+  TS2501Collection& S2501() { return FS2501; }
+  TS2555Collection& S2555() { return FS2555; }
+  TS3500Collection& S3500() { return FS3500; }
+  TS8200Collection& S8200() { return FS8200; }
+  TS8299Collection& S8299() { return FS8299; }
 
  private:
   TS2190Collection FS2190;
@@ -341,6 +549,19 @@ class TNaoPeriodicos final : public TeSocialGrupo {
   TS2399Collection FS2399;
   TS2400Collection FS2400;
   TS3000Collection FS3000;
+  TS2231Collection FS2231;
+  TS2400BenefCollection FS2400Benef;
+  TS2405Collection FS2405;
+  TS2410Collection FS2410;
+  TS2416Collection FS2416;
+  TS2418Collection FS2418;
+  TS2420Collection FS2420;
+  TS2500Collection FS2500;
+  TS2501Collection FS2501;
+  TS2555Collection FS2555;
+  TS3500Collection FS3500;
+  TS8200Collection FS8200;
+  TS8299Collection FS8299;
 };
 
 }  // namespace luvaro

@@ -64,6 +64,13 @@ void CopySchemas(const fs::path& target) {
                     fs::copy_options::overwrite_existing);
     }
   }
+  // The simplified eSocial layouts keep their files in a folder per version (their files
+  // include that version's tipos.xsd), and the eSocial stand-in looks them up there.
+  for (const auto& entry : fs::directory_iterator(shared / "esocial")) {
+    if (!entry.is_directory() || !entry.path().filename().string().starts_with("S_")) continue;
+    fs::copy(entry.path(), target / entry.path().filename(),
+             fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+  }
 }
 
 }  // namespace luvaro::test

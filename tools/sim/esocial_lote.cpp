@@ -1,6 +1,9 @@
 #include "tools/sim/esocial_lote_int.h"
 
+#include <algorithm>
 #include <array>
+#include <optional>
+#include <string>
 #include <utility>
 
 #include "tools/sim/esocial_codes.h"
@@ -12,7 +15,7 @@ namespace {
 constexpr std::string_view kEventoNamespacePrefix = "http://www.esocial.gov.br/schema/evt/";
 constexpr std::string_view kLoteFamilia = "http://www.esocial.gov.br/schema/lote/eventos/envio/";
 
-constexpr std::array<std::pair<std::string_view, std::string_view>, 50> kTipos{{
+constexpr std::array<std::pair<std::string_view, std::string_view>, 65> kTipos{{
     {"evtInfoEmpregador", "S-1000"},
     {"evtTabEstab", "S-1005"},
     {"evtTabRubrica", "S-1010"},
@@ -63,7 +66,43 @@ constexpr std::array<std::pair<std::string_view, std::string_view>, 50> kTipos{{
     {"evtIrrf", "S-5012"},
     {"evtFGTS", "S-5013"},
     {"evtReabreEvper", "S-1298"},
+    // The events that only the simplified layouts (S-1.x) have.
+    {"evtCessao", "S-2231"},
+    {"evtCdBenefIn", "S-2400"},
+    {"evtCdBenefAlt", "S-2405"},
+    {"evtCdBenIn", "S-2410"},
+    {"evtCdBenAlt", "S-2416"},
+    {"evtReativBen", "S-2418"},
+    {"evtCdBenTerm", "S-2420"},
+    {"evtProcTrab", "S-2500"},
+    {"evtContProc", "S-2501"},
+    {"evtConsolidContProc", "S-2555"},
+    {"evtExcProcTrab", "S-3500"},
+    {"evtAnotJud", "S-8200"},
+    {"evtBaixa", "S-8299"},
+    {"evtTribProcTrab", "S-5501"},
+    {"evtFGTSProcTrab", "S-5503"},
 }};
+
+// The schema folder of a simplified layout named by an event namespace's version
+// ("v_S_01_03_00" gives "S_01_03_00"; empty for a version that is not digits and
+// underscores, so it never leads outside the schemas folder); nothing for the 2.x versions
+// ("v02_05_00").
+std::optional<std::string> PastaDoLeiauteSimplificado(std::string_view versao) {
+  constexpr std::string_view kPrefixo = "v_S_";
+  if (!versao.starts_with(kPrefixo)) return std::nullopt;
+  const std::string_view numeros = versao.substr(kPrefixo.size());
+  if (numeros.empty() || numeros.find_first_not_of("0123456789_") != std::string_view::npos)
+    return std::string();
+  return std::string(versao.substr(2));
+}
+
+// An element name that can stand as a file name: letters only.
+bool NomeSimples(std::string_view nome) {
+  return !nome.empty() && std::all_of(nome.begin(), nome.end(), [](char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+  });
+}
 
 Ocorrencia Erro(int codigo, std::string descricao, std::string localizacao = {}) {
   return Ocorrencia{codigo, LimitarTexto(std::move(descricao)), kOcorrenciaTipoErro,
@@ -135,9 +174,25 @@ CheckedEvent CheckEvent(xmlNode* evento, const Inscricao& empregadorDoLote, Sche
     checked.ocorrencias.push_back(Erro(kOcorrenciaAssinatura, *fora, "/eSocial/Signature"));
   }
 
-  const std::string schemaFile =
-      std::string(rest.substr(0, rest.find('/'))) + "-" + checked.versao + ".xsd";
-  if (!checked.versao.empty() && schemas.Exists(schemaFile)) {
+  // The schema that judges the event (none: not judged). A simplified layout (S-1.x) keeps its
+  // schemas in a folder of its own, under the names of their elements, and a layout or event the
+  // service has no schema for is refused, as the government does; a 2.x event is judged when
+  // its file exists.
+  const std::string nome(rest.substr(0, rest.find('/')));
+  std::string schemaFile;
+  if (const std::optional<std::string> pasta = PastaDoLeiauteSimplificado(checked.versao)) {
+    if (!pasta->empty() && NomeSimples(nome)) schemaFile = *pasta + "/" + nome + ".xsd";
+    if (schemaFile.empty() || !schemas.Exists(schemaFile)) {
+      schemaFile.clear();
+      checked.ocorrencias.push_back(Erro(
+          kOcorrenciaSchemaEvento,
+          "Não há schema do evento " + nome + " no leiaute " + checked.versao + ".", "/eSocial"));
+    }
+  } else if (!checked.versao.empty()) {
+    schemaFile = nome + "-" + checked.versao + ".xsd";
+    if (!schemas.Exists(schemaFile)) schemaFile.clear();
+  }
+  if (!schemaFile.empty()) {
     auto schemaErrors =
         OcorrenciasDeSchema(schemas.Validate(doc.get(), schemaFile), kOcorrenciaSchemaEvento,
                             "Falha na validação do evento pelo schema " + schemaFile);

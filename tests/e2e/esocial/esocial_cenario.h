@@ -40,6 +40,8 @@ class EsocialCenario {
   static constexpr std::string_view kEmpresaDeclaracoes = "EMPRESA-DECLARACOES";
   // A good S-1000 and, beside it, an S-1005 that is not well-formed XML.
   static constexpr std::string_view kEmpresaMalformado = "EMPRESA-MALFORMADO";
+  // A lot of the layout S-1.3: twelve valid events, one invalid, one of no known element.
+  static constexpr std::string_view kEmpresaS13 = "EMPRESA-S13";
   static constexpr std::string_view kTransmissor = "12345678000195";
   static constexpr std::string_view kLotePath = "lotes/2024/05/lote-0001";
   static constexpr std::string_view kVersaoOrvane = "4.0.01-180629";

@@ -310,7 +310,7 @@ TEST_F(EsocialE2E, WithTheCheckOffTheServiceIsReachedAndEachRequestWarns) {
   const ProcessResult r = Run(cenario.ArgsEnvio(), {{"LUVARO_VERIFICAR_SERVIDOR", "0"}});
   ASSERT_FALSE(r.timedOut);
   EXPECT_EQ(r.exitCode, 0) << r.err;
-  EXPECT_EQ(r.err, kStatusEnvioDemo);
+  EXPECT_EQ(r.err, kStatusEnvioDemo);  // the fixture lot names its unknown document
   ASSERT_EQ(cenario.Governo().Requests().size(), 1u);
   EXPECT_EQ(Ocorrencias(cenario.Logs(),
                         " - ATENÇÃO: identidade do servidor 127.0.0.1 não "
@@ -500,6 +500,75 @@ TEST_F(EsocialE2E, MalformedDocumentIsLeftOutAndNamed) {
   EXPECT_TRUE(XmlsecVerifica(eventos[0].documento, trabalho.path(), &saida)) << saida;
   const std::string retorno = MembroJson(cenario.Erp().Requests().back().body, "xmlRetornoLote");
   EXPECT_NE(retorno.find("<cdResposta>201</cdResposta>"), std::string::npos) << retorno;
+}
+
+// A lot of the layout in force today (S-1.3): every event the program knows is signed (xmlsec1
+// verifies each), reaches the service and, at the query, gets its receipt; the one that breaks
+// its schema gets the schema occurrence; the element no layout has is named in the log and in the
+// end-of-send message; the run ends with exit code 0.
+TEST_F(EsocialE2E, S13LotIsSignedSentAndAnswered) {
+  const auto id = [](int n) {
+    std::string seq = std::to_string(n);
+    return "ID1123456780000002025031012000000" + std::string(3 - seq.size(), '0') + seq;
+  };
+  const ProcessResult envio = Run(cenario.ArgsEnvio(EsocialCenario::kEmpresaS13));
+  ASSERT_FALSE(envio.timedOut);
+  EXPECT_EQ(envio.exitCode, 0) << envio.err;
+  EXPECT_EQ(envio.err, kInicio +
+                           "Buscando eventos...\nMontando eventos...\nEnviando eventos...\n"
+                           "Atenção: 1 evento(s) não foram incluídos no lote:\nPosição 14 (" +
+                           id(14) +
+                           "): Tipo de evento não reconhecido.\n"
+                           "Enviando retorno para o Orvane...\n");
+  EXPECT_NE(cenario.Logs().find(" - Evento não incluído no lote - posição 14 (" + id(14) +
+                                "): Tipo de evento não reconhecido.\r\n"),
+            std::string::npos)
+      << cenario.Logs();
+
+  // Thirteen events in the lot, each signed, the simplified layouts' own types among them.
+  ASSERT_EQ(Endpoints(cenario.Governo()), std::vector<std::string>{"EnviarLoteEventos"});
+  const std::string lote = cenario.Governo().Requests()[0].body;
+  std::set<std::string> ids;
+  for (const EventoDoLote& evento : EventosDoLote(lote)) {
+    SCOPED_TRACE(evento.id);
+    ids.insert(evento.id);
+    EXPECT_NE(evento.documento.find("/v_S_01_03_00\""), std::string::npos);
+    std::string saida;
+    EXPECT_TRUE(XmlsecVerifica(evento.documento, trabalho.path(), &saida)) << saida;
+  }
+  std::set<std::string> esperados;
+  for (int n = 1; n <= 13; ++n) esperados.insert(id(n));
+  EXPECT_EQ(ids, esperados);
+  for (const char* elemento : {"<evtProcTrab Id=", "<evtContProc Id=", "<evtAnotJud Id="})
+    EXPECT_NE(lote.find(elemento), std::string::npos) << elemento;
+  const std::string retornoEnvio =
+      MembroJson(cenario.Erp().Requests().back().body, "xmlRetornoLote");
+  EXPECT_NE(retornoEnvio.find("<cdResposta>201</cdResposta>"), std::string::npos) << retornoEnvio;
+  const std::string protocolo = Entre(retornoEnvio, "<protocoloEnvio>", "</protocoloEnvio>");
+  ASSERT_FALSE(protocolo.empty()) << retornoEnvio;
+
+  // The query brings a receipt for every valid event and the schema occurrence for the invalid
+  // one (judged against the S-1.3 schema its namespace names).
+  const ProcessResult consulta = Run(cenario.ArgsConsulta(protocolo));
+  ASSERT_FALSE(consulta.timedOut);
+  EXPECT_EQ(consulta.exitCode, 0) << consulta.err;
+  const std::string processamento =
+      MembroJson(cenario.Erp().Requests().back().body, "xmlRetornoLote");
+  for (const std::string& evento : esperados) {
+    SCOPED_TRACE(evento);
+    const std::string doEvento =
+        Entre(processamento, "<evento Id=\"" + evento + "\">", "</evento>");
+    ASSERT_FALSE(doEvento.empty()) << processamento;
+    if (evento == id(13)) {
+      EXPECT_NE(doEvento.find("<cdResposta>401</cdResposta>"), std::string::npos) << doEvento;
+      EXPECT_NE(doEvento.find("<codigo>143</codigo>"), std::string::npos) << doEvento;
+      EXPECT_NE(doEvento.find("codMotAfast"), std::string::npos) << doEvento;
+      EXPECT_EQ(doEvento.find("<nrRecibo>"), std::string::npos);
+    } else {
+      EXPECT_NE(doEvento.find("<cdResposta>201</cdResposta>"), std::string::npos) << doEvento;
+      EXPECT_NE(doEvento.find("<nrRecibo>"), std::string::npos);
+    }
+  }
 }
 
 // A termination request in the middle of the send (the service is slow to answer) ends the run

@@ -75,7 +75,9 @@ TEST(ConversaoTest, NomesDeSchemaPorOrdinal) {
       {54, "DownloadEventos"},
       {55, "EvtToxic"},
       {56, "EvtTreiCap"},
-      {57, ""},
+      {57, "evtCessao"},
+      {69, "evtBaixa"},
+      {70, ""},
   };
   for (const auto& c : casos) {
     SCOPED_TRACE(c.ordinal);
@@ -103,6 +105,20 @@ TEST(ConversaoTest, TiposDeEventoCodigosElementosESchemas) {
       {46, "S-5001", "", "Erro"},
       {51, "S-5013", "", "Erro"},
       {52, "S-2221", "evtToxic", "EvtToxic"},
+      // The simplified layouts' own types come after the 53 (2.x ordinals keep their meaning).
+      {53, "S-2231", "evtCessao", "evtCessao"},
+      {54, "S-2400", "evtCdBenefIn", "evtCdBenefIn"},
+      {55, "S-2405", "evtCdBenefAlt", "evtCdBenefAlt"},
+      {56, "S-2410", "evtCdBenIn", "evtCdBenIn"},
+      {57, "S-2416", "evtCdBenAlt", "evtCdBenAlt"},
+      {58, "S-2418", "evtReativBen", "evtReativBen"},
+      {59, "S-2420", "evtCdBenTerm", "evtCdBenTerm"},
+      {60, "S-2500", "evtProcTrab", "evtProcTrab"},
+      {61, "S-2501", "evtContProc", "evtContProc"},
+      {62, "S-2555", "evtConsolidContProc", "evtConsolidContProc"},
+      {63, "S-3500", "evtExcProcTrab", "evtExcProcTrab"},
+      {64, "S-8200", "evtAnotJud", "evtAnotJud"},
+      {65, "S-8299", "evtBaixa", "evtBaixa"},
   };
   for (const auto& c : casos) {
     SCOPED_TRACE(c.codigo);
@@ -112,8 +128,9 @@ TEST(ConversaoTest, TiposDeEventoCodigosElementosESchemas) {
     EXPECT_EQ(NomeDoSchema(SchemaDoTipoEvento(tipo)), c.schema);
   }
   EXPECT_EQ(kQuantidadeTiposEvento, 53);
-  EXPECT_EQ(CodigoDoTipoEvento(static_cast<TTipoEvento>(53)), "");
-  EXPECT_EQ(TiposEventoCarregaveis().size(), 42u);
+  EXPECT_EQ(kTotalTiposEvento, 66);
+  EXPECT_EQ(CodigoDoTipoEvento(static_cast<TTipoEvento>(66)), "");
+  EXPECT_EQ(TiposEventoCarregaveis().size(), 55u);
 }
 
 // Every loadable type's collection is named after its code, and its element is detected.
@@ -121,7 +138,8 @@ TEST(ConversaoTest, TabelaDosTiposCarregaveis) {
   for (const TipoEventoCarregavel& linha : TiposEventoCarregaveis()) {
     SCOPED_TRACE(linha.colecao);
     const std::string codigo = CodigoDoTipoEvento(linha.tipo);
-    EXPECT_EQ("S-" + std::string(linha.colecao).substr(1), codigo);
+    // S2400Benef: the simplified layouts' S-2400 beside the 2.x one.
+    EXPECT_EQ("S-" + std::string(linha.colecao).substr(1, 4), codigo);
     EXPECT_EQ(TipoEventoDoXML("<" + std::string(linha.elemento) + " Id=\"ID1\">"), linha.tipo);
     EXPECT_EQ(TipoEventoDoINI("[" + std::string(linha.elemento) + "]"), linha.tipo);
   }
@@ -149,6 +167,11 @@ TEST(ConversaoTest, DeteccaoDoTipoPeloXML) {
       {"S-1005 antes de S-1000 no texto", "<evtTabEstab Id=\"A\"><evtInfoEmpregador Id=\"B\">",
        TTipoEvento::teS1000},
       {"S-1298 pelo elemento", "<evtReabreEvPer Id=\"ID1\">", TTipoEvento::teS1298},
+      {"S-2400 dos leiautes 2.x", "<evtCdBenPrRP Id=\"ID1\">", TTipoEvento::teS2400},
+      {"S-2400 dos leiautes S-1.x", "<evtCdBenefIn Id=\"ID1\">", TTipoEvento::teS2400Benef},
+      {"S-2410, não S-2400", "<evtCdBenIn Id=\"ID1\">", TTipoEvento::teS2410},
+      {"S-8200", "<eSocial><evtAnotJud Id=\"ID1\">", TTipoEvento::teS8200},
+      {"elemento comum aos leiautes", "<evtAdmissao Id=\"ID1\">", TTipoEvento::teS2200},
       {"vazio", "", std::nullopt},
       {"não XML", "texto qualquer </eSocial>", std::nullopt},
   };

@@ -2,6 +2,7 @@
 // into documents, where each document lands, what a failure leaves, the files written after
 // every piece, Gerados, and loading from files, streams and INI text.
 
+#include <filesystem>
 #include <sstream>
 
 #include <gtest/gtest.h>
@@ -65,7 +66,7 @@ TEST_F(EventosTest, GruposEColecoesConformeATabela) {
       EXPECT_EQ(colecoes[i]->Count(), 1);
     }
   }
-  EXPECT_EQ(eventos.Count(), 42);
+  EXPECT_EQ(eventos.Count(), 55);  // the 42 of the 2.x layouts and 13 of the simplified ones
   eventos.Clear();
   EXPECT_EQ(eventos.Count(), 0);
 
@@ -244,6 +245,45 @@ TEST_F(EventosTest, FalhaDeUmEventoParaACarga) {
   EXPECT_EQ(Conteudo(), (std::vector<std::string>{"Iniciais/S-1000=1"}));
   EXPECT_EQ(eventos.Gerados().size(), 1u) << "saved after the first piece only";
   EXPECT_EQ(test::Arquivos(docs), (std::vector<std::string>{"-S-1000-0.xml"}));
+}
+
+// Documents of the layout in force today (S-1.3) land in the collections of their types: one
+// that both layout families have keeps its type (S-2200); the simplified layouts' own types
+// (S-2500, S-2501, S-8200) have new collections after the 2.x ones of their group. Each is
+// signed and its Id read, whatever the configured 2.x version's schema says of it (it has no
+// file for the new types, and refuses the S-2200 of another namespace): the service judges it.
+TEST_F(EventosTest, DocumentosDoLeiauteS13) {
+  const std::filesystem::path lote = std::filesystem::path(LUVARO_SOURCE_DIR) /
+                                     "tests/fixtures/e2e_esocial/erp/esocial/EMPRESA-S13";
+  const struct {
+    const char* arquivo;
+    std::string id;
+  } casos[] = {
+      {"12-s8200-anotacao-judicial.xml", "ID1123456780000002025031012000000012"},
+      {"09-s2500-processo-trabalhista.xml", "ID1123456780000002025031012000000009"},
+      {"06-s2200-admissao.xml", "ID1123456780000002025031012000000006"},
+      {"10-s2501-contribuicoes-processo.xml", "ID1123456780000002025031012000000010"},
+  };
+  for (const auto& c : casos) {
+    SCOPED_TRACE(c.arquivo);
+    try {
+      eventos.LoadFromString(test::ReadFile(lote / c.arquivo));
+    } catch (const EeSocialValidacao&) {
+      // Kept signed all the same (checked below).
+    }
+  }
+  EXPECT_EQ(Conteudo(),
+            (std::vector<std::string>{"NaoPeriodicos/S-2200=1", "NaoPeriodicos/S-2500=1",
+                                      "NaoPeriodicos/S-2501=1", "NaoPeriodicos/S-8200=1"}));
+  const TEvtProcTrab& s2500 = eventos.NaoPeriodicos().S2500().Items(0).EvtProcTrab();
+  EXPECT_EQ(s2500.Id(), casos[1].id);
+  EXPECT_NE(s2500.XML().find("</Signature></eSocial>"), std::string::npos);
+  EXPECT_EQ(eventos.NaoPeriodicos().S8200().Items(0).EvtAnotJud().Id(), casos[0].id);
+  EXPECT_EQ(eventos.NaoPeriodicos().S2501().Items(0).EvtContProc().Id(), casos[3].id);
+  EXPECT_EQ(eventos.NaoPeriodicos().S2200().Items(0).EvtAdmissao().Id(), casos[2].id);
+  EXPECT_EQ(s2500.ErroValidacao(),
+            "Falha na validação dos dados do evento: "
+            "evtProcTrab-v02_05_00\r\n");
 }
 
 TEST_F(EventosTest, EventosReaisAssinadosEValidados) {

@@ -1,6 +1,8 @@
 // The send and query services of the eSocial stand-in as pure functions: a lot in, the
 // government's replies out, every reply checked against the published return schemas.
+#include <filesystem>
 #include <regex>
+#include <string_view>
 
 #include "tests/support/process.h"
 #include "tests/unit/sim/esocial_test_support.h"
@@ -180,6 +182,47 @@ TEST_F(EsocialEnvioTest, EachEventIsJudgedOnItsOwn) {
     EXPECT_EQ(FindText(r, "cdResposta"), c.codigos.empty() ? "201" : "401");
     EXPECT_EQ(FindElement(r, "recibo") != nullptr, c.codigos.empty());
     EXPECT_EQ(ChildElements(eventos[0], "tot").size(), c.codigos.empty() ? 1u : 0u);
+  }
+}
+
+// The simplified layouts (S-1.x): each event is judged against the schema of the layout its
+// namespace names, in that layout's folder; a layout the service has no schema for gets the
+// schema occurrence, as the government answers.
+TEST_F(EsocialEnvioTest, SimplifiedLayoutsAreJudgedByTheSchemasOfTheirFolder) {
+  const std::string id = "ID1123456780000002025031012000000001";
+  std::string modelo = luvaro::test::ReadFile(
+      std::filesystem::path(LUVARO_SOURCE_DIR) /
+      "tests/fixtures/e2e_esocial/erp/esocial/EMPRESA-S13/01-s1000-empregador.xml");
+  while (!modelo.empty() && modelo.back() == '\n') modelo.pop_back();
+  modelo.replace(modelo.rfind("</eSocial>"), 0, "<!--ASSINATURA-->");
+  auto trocar = [](std::string text, std::string_view from, std::string_view to) {
+    text.replace(text.find(from), from.size(), to);
+    return text;
+  };
+  struct Case {
+    std::string name;
+    std::string documento;
+    std::vector<std::string> codigos;  // expected occurrence codes; empty: receipt
+  };
+  const Case cases[] = {
+      {"S-1.3 válido", modelo, {}},
+      {"S-1.2, pelo schema da sua pasta", trocar(modelo, "v_S_01_03_00", "v_S_01_02_00"), {}},
+      {"S-1.3 fora do schema", trocar(modelo, "<classTrib>99<", "<classTrib>9X<"), {"143"}},
+      {"leiaute S-1.x sem schema", trocar(modelo, "v_S_01_03_00", "v_S_01_09_00"), {"143"}},
+      {"versão que sairia da pasta", trocar(modelo, "v_S_01_03_00", "v_S_01_03_00/../.."), {"143"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EsocialService service(Config());
+    XmlDoc consulta = Consultar(service, Enviar(service, Lote({{id, Signed(c.documento)}})));
+    ASSERT_TRUE(consulta);
+    const auto eventos = FindAll(xmlDocGetRootElement(consulta.get()), "evento");
+    ASSERT_EQ(eventos.size(), 1u);
+    XmlDoc retorno = RetornoDoEvento(eventos[0]);
+    xmlNode* r = xmlDocGetRootElement(retorno.get());
+    EXPECT_EQ(Codigos(retorno.get()), c.codigos);
+    EXPECT_EQ(FindText(r, "cdResposta"), c.codigos.empty() ? "201" : "401");
+    EXPECT_EQ(FindElement(r, "recibo") != nullptr, c.codigos.empty());
   }
 }
 

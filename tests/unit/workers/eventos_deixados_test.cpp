@@ -31,7 +31,8 @@ using EValidacaoTeste = EValidacaoEvento<EDFeException>;
 
 // A container that behaves by a word in each document, as the protocols' containers do: "ok"
 // is signed and kept; "invalido" is kept and fails its schema; "semschema" is kept and its
-// schema file is missing; "malformado" fails before its signature; "pin" meets a token that
+// schema file is missing; "gravacao" is kept and its file cannot be written; "malformado"
+// fails before its signature; "pin" meets a token that
 // refused its PIN; anything else is of no known type and raises nothing.
 struct ConteinerFalso {
   std::vector<std::string> oferecidos;
@@ -61,6 +62,9 @@ struct ConteinerFalso {
                             "Falha na validação dos dados do evento: evtX-v\r\n\r\nArquivo "
                             "\r\n/schemas/evtX-v.xsd\r\nNão encontrado",
                             true);
+    } else if (tem(">gravacao<")) {
+      eventos.push_back(documento);
+      throw EDFeException("Não foi possível gravar o arquivo \"/docs/x.xml\".");
     } else if (tem(">malformado<")) {
       throw EDFeException("Erro: Falha ao interpretar o XML\r\nlinha 1");
     } else if (tem(">pin<")) {
@@ -117,6 +121,11 @@ TEST_F(EventosDeixadosTest, EachKindOfDocument) {
        {"Evento incluído no lote com falha de validação - posição 1 (ID2): Falha na validação "
         "dos dados do evento: evtX-v1 1871 - Element 'x': This element is not expected."}},
       {"signed, schema file missing: nothing to say", Doc("ID3", "semschema"), {}, {}},
+      {"signed, its file not written: stays, named in the log",
+       Doc("ID7", "gravacao"),
+       {},
+       {"Evento incluído no lote com falha na carga - posição 1 (ID7): Não foi possível gravar "
+        "o arquivo \"/docs/x.xml\"."}},
       {"unknown type",
        Doc("ID4", "?"),
        {{1, "ID4", "Tipo de evento não reconhecido."}},
