@@ -155,10 +155,11 @@ TEST_F(ShellE2E, OnlyARunWithAWindowMapsTheGuiLibraries) {
     EXPECT_NE(maps.find("libcurl"), std::string::npos) << "the maps were read";
     for (const std::string& library : kGuiLibraries) {
       SCOPED_TRACE(library);
-      if (library == "libQt6" || library == "luvaro-qt.so")
+      if (library == "libQt6" || library == "luvaro-qt.so") {
         EXPECT_EQ(maps.find(library) != std::string::npos, c.window);
-      else if (!c.window)
+      } else if (!c.window) {
         EXPECT_EQ(maps.find(library), std::string::npos);
+      }
     }
     luvaro.Terminate();
   }
