@@ -50,7 +50,7 @@ fs::path Program() {
 // An S-1010 of the ERP's demo lot, numbered so that every event of a lot is its own.
 std::string Rubrica(int n) {
   char id[64];
-  std::snprintf(id, sizeof id, "ID112345678000000202405101200000%05d", n);
+  std::snprintf(id, sizeof id, "ID11234567800000020240510120000%05d", n);
   return std::string(
              "<eSocial xmlns=\"http://www.esocial.gov.br/schema/evt/evtTabRubrica/"
              "v02_05_00\"><evtTabRubrica Id=\"") +

@@ -7,10 +7,8 @@
 // LUVARO_BENCH_EXE names another build of the program (to compare with an older one).
 
 #include <benchmark/benchmark.h>
-#include <netinet/in.h>
 #include <poll.h>
 #include <signal.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -23,6 +21,7 @@
 #include <vector>
 
 #include "bench/bench_process.h"
+#include "tests/support/loopback_port.h"
 #include "tests/support/temp_dir.h"
 
 namespace luvaro::bench {
@@ -33,60 +32,34 @@ std::filesystem::path Program() {
   return other && *other ? std::filesystem::path(other) : std::filesystem::path(LUVARO_EXE);
 }
 
-// A loopback socket that takes one request and answers 404, closing the connection.
-class UpdateStandIn {
- public:
-  UpdateStandIn() : m_fd(socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0)) {
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    if (m_fd < 0 || bind(m_fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        listen(m_fd, 4) != 0 ||
-        getsockname(m_fd, reinterpret_cast<sockaddr*>(&address), &length) != 0)
-      throw std::runtime_error("cannot listen on a loopback port");
-    m_port = ntohs(address.sin_port);
+// Takes one request at the port and answers 404, closing the connection: the moment the whole
+// request head had arrived (nothing after 10 s).
+std::optional<std::chrono::steady_clock::time_point> ServeOne(test::ListeningPort& port) {
+  const int client = port.Accept(std::chrono::seconds(10));
+  if (client < 0) return std::nullopt;
+  std::string head;
+  char buffer[4096];
+  while (head.find("\r\n\r\n") == std::string::npos) {
+    pollfd reading{client, POLLIN, 0};
+    if (poll(&reading, 1, 10000) != 1) break;
+    const ssize_t n = read(client, buffer, sizeof buffer);
+    if (n <= 0) break;
+    head.append(buffer, static_cast<std::size_t>(n));
   }
-  ~UpdateStandIn() { close(m_fd); }
-  UpdateStandIn(const UpdateStandIn&) = delete;  // one owner closes the socket
-  UpdateStandIn& operator=(const UpdateStandIn&) = delete;
-
-  std::string Url() const { return "http://127.0.0.1:" + std::to_string(m_port); }
-
-  // Waits for the whole request head; the moment it was complete (nothing after 10 s).
-  std::optional<std::chrono::steady_clock::time_point> Serve() {
-    pollfd waiting{m_fd, POLLIN, 0};
-    if (poll(&waiting, 1, 10000) != 1) return std::nullopt;
-    const int client = accept4(m_fd, nullptr, nullptr, SOCK_CLOEXEC);
-    if (client < 0) return std::nullopt;
-    std::string head;
-    char buffer[4096];
-    while (head.find("\r\n\r\n") == std::string::npos) {
-      pollfd reading{client, POLLIN, 0};
-      if (poll(&reading, 1, 10000) != 1) break;
-      const ssize_t n = read(client, buffer, sizeof buffer);
-      if (n <= 0) break;
-      head.append(buffer, static_cast<std::size_t>(n));
-    }
-    const auto complete = std::chrono::steady_clock::now();
-    const std::string reply =
-        "HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
-    [[maybe_unused]] const ssize_t written = write(client, reply.data(), reply.size());
-    close(client);
-    if (head.find("\r\n\r\n") == std::string::npos) return std::nullopt;
-    return complete;
-  }
-
- private:
-  int m_fd;
-  int m_port = 0;
-};
+  const auto complete = std::chrono::steady_clock::now();
+  const std::string reply =
+      "HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
+  [[maybe_unused]] const ssize_t written = write(client, reply.data(), reply.size());
+  close(client);
+  if (head.find("\r\n\r\n") == std::string::npos) return std::nullopt;
+  return complete;
+}
 
 // One run per iteration: the program started, its first request taken, then ended.
 void FirstRequest(benchmark::State& state, bool floor) {
   test::TempDir home("luvaro-bench-startup");
   for (auto _ : state) {
-    UpdateStandIn update;
+    test::ListeningPort update;
     std::filesystem::path program = LUVARO_CURL_FLOOR;
     std::vector<std::string> args{update.Url() +
                                   "/cloud/api/versao/sistema/get?identificacao=Luvaro"};
@@ -100,7 +73,7 @@ void FirstRequest(benchmark::State& state, bool floor) {
              {"LUVARO_ATUALIZACAO_URL", update.Url()}};
     }
     Child child(program, args, env);
-    const auto request = update.Serve();
+    const auto request = ServeOne(update);
     if (!request) {
       state.SkipWithError("no request reached the stand-in");
       break;

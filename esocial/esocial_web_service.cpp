@@ -3,6 +3,7 @@
 #include "esocial/esocial_web_service.h"
 
 #include <cstdio>
+#include <utility>
 
 #include "dfe/dfe_exception.h"
 #include "dfe/ssl/dfe_ssl.h"
@@ -116,9 +117,17 @@ std::string TeSocialWebService::GerarVersaoDadosSoap() {
 
 void TeSocialWebService::MontarEnvelopeSoap() {
   const std::string& p = FPSoapVersion;
-  FPEnvelopeSoap = "<" + p + ":Envelope " + FPSoapEnvelopeAtributtes + ">" + "<" + p + ":Body>" +
-                   AberturaDados() + FPDadosMsg + FechamentoDados() + "</" + p + ":Body>" + "</" +
-                   p + ":Envelope>";
+  const std::string abertura = AberturaDados();
+  const std::string fechamento = FechamentoDados();
+  // Built in one buffer of the final size: the lot inside is the largest text of the run.
+  std::string envelope;
+  envelope.reserve(FPSoapEnvelopeAtributtes.size() + abertura.size() + FPDadosMsg.size() +
+                   fechamento.size() + 4 * p.size() + 40);
+  envelope.append("<").append(p).append(":Envelope ").append(FPSoapEnvelopeAtributtes);
+  envelope.append("><").append(p).append(":Body>").append(abertura).append(FPDadosMsg);
+  envelope.append(fechamento).append("</").append(p).append(":Body></").append(p);
+  envelope.append(":Envelope>");
+  FPEnvelopeSoap = std::move(envelope);
 }
 
 void TeSocialWebService::ExtrairRetorno(const std::string& ElementoResultado, TLeitor& leitor) {

@@ -86,8 +86,16 @@ bool TDFeComponente::Gravar(const std::string& NomeArquivo, const std::string& C
     if (pasta.empty()) pasta = FPConfiguracoes->Arquivos().PathSalvar();
     pasta = IncluirDelimitador(pasta);
 
-    std::string conteudo = replaceAll(ConteudoXML, "<-><->", "");
-    if (!declaraUTF8(conteudo)) conteudo.insert(0, kDeclaracaoUTF8);
+    // Written as it is, with the declaration in front when it has none: a lot of a thousand
+    // events is megabytes, and neither step needs another copy of it.
+    std::string semMarcas;
+    const std::string* conteudo = &ConteudoXML;
+    if (ConteudoXML.find("<-><->") != std::string::npos) {
+      semMarcas = replaceAll(ConteudoXML, "<-><->", "");
+      conteudo = &semMarcas;
+    }
+    const std::string_view declaracao =
+        declaraUTF8(*conteudo) ? std::string_view() : std::string_view(kDeclaracaoUTF8);
 
     if (!pasta.empty()) {
       std::error_code ec;
@@ -97,7 +105,7 @@ bool TDFeComponente::Gravar(const std::string& NomeArquivo, const std::string& C
       }
     }
     const std::string arquivo = pasta + nome;
-    GravarArquivo(arquivo, conteudo);
+    GravarArquivo(arquivo, declaracao, *conteudo);
     return true;
   } catch (const std::exception& e) {
     GerarException("Erro ao salvar.", &e);

@@ -8,13 +8,13 @@
 #include <cstring>
 #include <fcntl.h>
 #include <netinet/in.h>
-#include <poll.h>
 #include <sys/socket.h>
 #include <stdexcept>
 #include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "tests/support/loopback_port.h"
 #include "tests/support/process.h"
 #include "tests/support/temp_dir.h"
 
@@ -46,42 +46,6 @@ class RefusingPort {
 
  private:
   int m_fd;
-  int m_port = 0;
-};
-
-// A loopback port that accepts connections and never answers: a client that reached it waits.
-class SilentPort {
- public:
-  SilentPort() : m_fd(socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0)) {
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    if (m_fd < 0 || bind(m_fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        listen(m_fd, 4) != 0 ||
-        getsockname(m_fd, reinterpret_cast<sockaddr*>(&address), &length) != 0)
-      throw std::runtime_error("cannot listen on a loopback port");
-    m_port = ntohs(address.sin_port);
-  }
-  ~SilentPort() {
-    if (m_client >= 0) close(m_client);
-    close(m_fd);
-  }
-  SilentPort(const SilentPort&) = delete;  // one owner closes the sockets
-  SilentPort& operator=(const SilentPort&) = delete;
-  int port() const { return m_port; }
-
-  // Waits up to `limit` for the first client; whether one came.
-  bool Accept(std::chrono::milliseconds limit) {
-    pollfd waiting{m_fd, POLLIN, 0};
-    if (poll(&waiting, 1, static_cast<int>(limit.count())) != 1) return false;
-    m_client = accept4(m_fd, nullptr, nullptr, SOCK_CLOEXEC);
-    return m_client >= 0;
-  }
-
- private:
-  int m_fd;
-  int m_client = -1;
   int m_port = 0;
 };
 
@@ -140,17 +104,18 @@ TEST_F(ShellE2E, OnlyARunWithAWindowMapsTheGuiLibraries) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    SilentPort silent;
+    ListeningPort silent;  // takes the update query and never answers it
     ProcessOptions options;
     options.args = {"v", "0", "http://erp/", "1", "0", "k", "esocial"};
     options.env = c.env;
     options.env["LUVARO_HOME"] = home.path().string();
-    options.env["LUVARO_ATUALIZACAO_URL"] = "http://127.0.0.1:" + std::to_string(silent.port());
+    options.env["LUVARO_ATUALIZACAO_URL"] = silent.Url();
     options.unsetEnv = {"DISPLAY", "WAYLAND_DISPLAY"};
     if (!c.env.contains("LUVARO_HEADLESS")) options.unsetEnv.push_back("LUVARO_HEADLESS");
     if (!c.env.contains("QT_QPA_PLATFORM")) options.unsetEnv.push_back("QT_QPA_PLATFORM");
     BackgroundProcess luvaro(kExe, options);
-    ASSERT_TRUE(silent.Accept(std::chrono::seconds(30))) << luvaro.StdErr();
+    const int client = silent.Accept(std::chrono::seconds(30));
+    ASSERT_GE(client, 0) << luvaro.StdErr();
     const std::string maps = MappedLibraries(luvaro.pid());
     EXPECT_NE(maps.find("libcurl"), std::string::npos) << "the maps were read";
     for (const std::string& library : kGuiLibraries) {
@@ -162,6 +127,7 @@ TEST_F(ShellE2E, OnlyARunWithAWindowMapsTheGuiLibraries) {
       }
     }
     luvaro.Terminate();
+    close(client);
   }
 }
 
