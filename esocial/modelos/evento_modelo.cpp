@@ -1,10 +1,14 @@
 #include "esocial/modelos/evento_modelo.h"
 
+#include <cmath>
+#include <cstdio>
 #include <exception>
 
 #include "dfe/config/ini_values.h"
 #include "dfe/ssl/dfe_ssl.h"
 #include "dfe/xml/data_hora.h"
+#include "dfe/xml/texto.h"
+#include "dfe/xml/texto_xml.h"
 #include "esocial/esocial_componente.h"
 
 namespace luvaro {
@@ -16,6 +20,39 @@ constexpr const char* kDeclaracao = "?xml version=\"1.0\" encoding=\"UTF-8\"?";
 
 std::string AlertaLimiteLista(int maximo) {
   return "Número de ocorrências maior que o máximo permitido - Máximo " + std::to_string(maximo);
+}
+
+void TEscritaModelo::Limite(int quantidade, int maximo, const std::string& tag,
+                            const std::string& descricao) const {
+  if (quantidade > maximo) Gerador.wAlerta("", tag, descricao, AlertaLimiteLista(maximo));
+}
+
+std::string AtributoTexto(const std::string& nome, const std::string& valor, bool obrigatorio) {
+  const std::string texto = trimText(valor);
+  if (texto.empty() && !obrigatorio) return {};
+  return " " + nome + "=\"" + EscaparTextoXML(texto) + "\"";
+}
+
+std::string AtributoData(const std::string& nome, DateTime valor, bool obrigatorio) {
+  if (std::trunc(valor) == 0 && !obrigatorio) return {};
+  const DateTimeParts p = decodeDateTime(valor);
+  char texto[16];
+  std::snprintf(texto, sizeof texto, "%04d-%02d-%02d", p.year, p.month, p.day);
+  return AtributoTexto(nome, texto, true);
+}
+
+std::string AtributoDataHora(const std::string& nome, DateTime valor, bool obrigatorio) {
+  if (std::trunc(valor) == 0 && !obrigatorio) return {};
+  const DateTimeParts p = decodeDateTime(valor);
+  char texto[32];
+  std::snprintf(texto, sizeof texto, "%04d-%02d-%02dT%02d:%02d:%02d", p.year, p.month, p.day,
+                p.hour, p.minute, p.second);
+  return AtributoTexto(nome, texto, true);
+}
+
+std::string AtributoDecimal(const std::string& nome, double valor, bool obrigatorio) {
+  if (valor == 0 && !obrigatorio) return {};
+  return AtributoTexto(nome, formatFixed(valor, 2).value_or("0.00"), true);
 }
 
 TeSocialEventoModelo::TeSocialEventoModelo(TDFeComponente* AeSocial, TeSocialSchema ASchema,
@@ -64,6 +101,10 @@ bool TeSocialEventoModelo::LerArqIni(const std::string& AIniString) {
 
   LerIni(ini);
   return GerarXML();
+}
+
+TEscritaModelo TeSocialEventoModelo::Escrita(TModoLancamento modo) {
+  return {Gerador(), static_cast<int>(VersaoDF()), modo};
 }
 
 void TeSocialEventoModelo::GerarIdeEvento(const TIdeEvento& ide) {
@@ -132,11 +173,6 @@ void TeSocialEventoModelo::GerarModoAbertura(TModoLancamento modo) {
 
 void TeSocialEventoModelo::GerarModoFechamento(TModoLancamento modo) {
   Gerador().wGrupo("/" + CodigoDe(modo));
-}
-
-void TeSocialEventoModelo::GerarLimite(int quantidade, int maximo, const std::string& tag,
-                                       const std::string& descricao) {
-  if (quantidade > maximo) Gerador().wAlerta("", tag, descricao, AlertaLimiteLista(maximo));
 }
 
 void TeSocialEventoModelo::LerIdeEvento(const IniFile& ini, TIdeEvento& ide) {

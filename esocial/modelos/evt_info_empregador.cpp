@@ -35,7 +35,7 @@ void TevtInfoEmpregador::GerarCorpo() {
 
 void TevtInfoEmpregador::GerarInfoCadastro() {
   TGerador& g = Gerador();
-  const TInfoCadastro& info = infoEmpregador.infoCadastro;
+  const s1000::TInfoCadastro& info = infoEmpregador.infoCadastro;
   // Legal nature, cooperative, builder and education entity exist only for a company.
   const bool cnpj = ideEmpregador().TpInsc() == tpTpInsc::tiCNPJ;
 
@@ -72,7 +72,7 @@ void TevtInfoEmpregador::GerarInfoCadastro() {
   g.wGrupo("/infoCadastro");
 }
 
-void TevtInfoEmpregador::GerarDadosIsencao(const TDadosIsencao& dados) {
+void TevtInfoEmpregador::GerarDadosIsencao(const s1000::TDadosIsencao& dados) {
   TGerador& g = Gerador();
   g.wGrupo("dadosIsencao");
   g.wCampo(TTipoCampo::tcStr, "", "ideMinLei", 1, 70, 1, dados.IdeMinLei);
@@ -90,7 +90,7 @@ void TevtInfoEmpregador::GerarDadosIsencao(const TDadosIsencao& dados) {
   g.wGrupo("/dadosIsencao");
 }
 
-void TevtInfoEmpregador::GerarContato(const TContato& contato) {
+void TevtInfoEmpregador::GerarContato(const s1000::TContato& contato) {
   TGerador& g = Gerador();
   g.wGrupo("contato");
   g.wCampo(TTipoCampo::tcStr, "", "nmCtt", 1, 70, 1, contato.NmCtt);
@@ -101,7 +101,7 @@ void TevtInfoEmpregador::GerarContato(const TContato& contato) {
   g.wGrupo("/contato");
 }
 
-void TevtInfoEmpregador::GerarInfoOp(const TInfoOp& info) {
+void TevtInfoEmpregador::GerarInfoOp(const s1000::TInfoOp& info) {
   if (info.nrSiafi.empty()) return;
   TGerador& g = Gerador();
   g.wGrupo("infoOP");
@@ -109,14 +109,14 @@ void TevtInfoEmpregador::GerarInfoOp(const TInfoOp& info) {
   // Written whenever it exists: a body that is its own federative entity (ideEFR "S") has
   // no cnpjEFR, and leaving the group out would lose that answer.
   if (info.infoEFR.Existe()) {
-    const TInfoEFR& efr = info.infoEFR.Valor();
+    const s1000::TInfoEFR& efr = info.infoEFR.Valor();
     g.wGrupo("infoEFR");
     g.wCampo(TTipoCampo::tcStr, "", "ideEFR", 1, 1, 1, CodigoDe(efr.ideEFR));
     g.wCampo(TTipoCampo::tcStr, "", "cnpjEFR", 14, 14, 0, efr.cnpjEFR);
     g.wGrupo("/infoEFR");
   }
   if (info.infoEnte.Existe() && !info.infoEnte.Valor().nmEnte.empty()) {
-    const TInfoEnte& ente = info.infoEnte.Valor();
+    const s1000::TInfoEnte& ente = info.infoEnte.Valor();
     g.wGrupo("infoEnte");
     g.wCampo(TTipoCampo::tcStr, "", "nmEnte", 1, 100, 1, ente.nmEnte);
     g.wCampo(TTipoCampo::tcStr, "", "uf", 2, 2, 1, CodigoDe(ente.uf));
@@ -129,9 +129,9 @@ void TevtInfoEmpregador::GerarInfoOp(const TInfoOp& info) {
   g.wGrupo("/infoOP");
 }
 
-void TevtInfoEmpregador::GerarSoftwareHouse(const TListaModelo<TSoftwareHouse>& lista) {
+void TevtInfoEmpregador::GerarSoftwareHouse(const TListaModelo<s1000::TSoftwareHouse>& lista) {
   TGerador& g = Gerador();
-  for (const TSoftwareHouse& item : lista) {
+  for (const s1000::TSoftwareHouse& item : lista) {
     g.wGrupo("softwareHouse");
     g.wCampo(TTipoCampo::tcStr, "", "cnpjSoftHouse", 14, 14, 1, item.CnpjSoftHouse);
     g.wCampo(TTipoCampo::tcStr, "", "nmRazao", 1, 100, 1, item.NmRazao);
@@ -140,10 +140,10 @@ void TevtInfoEmpregador::GerarSoftwareHouse(const TListaModelo<TSoftwareHouse>& 
     g.wCampo(TTipoCampo::tcStr, "", "email", 1, 60, 0, item.email);
     g.wGrupo("/softwareHouse");
   }
-  GerarLimite(lista.Count(), 99, "softwareHouse", "Lista de Software House");
+  Escrita(ModoLancamento).Limite(lista.Count(), 99, "softwareHouse", "Lista de Software House");
 }
 
-void TevtInfoEmpregador::GerarInfoComplementares(const TInfoComplementares& info) {
+void TevtInfoEmpregador::GerarInfoComplementares(const s1000::TInfoComplementares& info) {
   TGerador& g = Gerador();
   g.wGrupo("infoComplementares");
   if (info.SituacaoPJ.Existe()) {
@@ -172,7 +172,7 @@ void TevtInfoEmpregador::LerIni(const IniFile& ini) {
 }
 
 void TevtInfoEmpregador::LerInfoCadastro(const IniFile& ini) {
-  TInfoCadastro& info = infoEmpregador.infoCadastro;
+  s1000::TInfoCadastro& info = infoEmpregador.infoCadastro;
   const IniSectionReader cadastro(ini, "infoCadastro");
   info.NmRazao = cadastro.Text("nmRazao");
   info.ClassTrib = ValorDoCodigo<TpClassTrib>(cadastro.Text("classTrib", "00"));
@@ -188,7 +188,7 @@ void TevtInfoEmpregador::LerInfoCadastro(const IniFile& ini) {
 
   const IniSectionReader isencao(ini, "dadosIsencao");
   if (!isencao.Text("ideMinLei").empty()) {
-    TDadosIsencao& dados = info.DadosIsencao();
+    s1000::TDadosIsencao& dados = info.DadosIsencao();
     dados.IdeMinLei = isencao.Text("ideMinLei");
     dados.NrCertif = isencao.Text("nrCertif");
     dados.DtEmisCertif = isencao.Date("dtEmisCertif");
@@ -208,7 +208,7 @@ void TevtInfoEmpregador::LerInfoCadastro(const IniFile& ini) {
 
   const IniSectionReader infoOP(ini, "infoOP");
   if (!infoOP.Text("nrSiafi").empty()) {
-    TInfoOp& op = info.InfoOp();
+    s1000::TInfoOp& op = info.InfoOp();
     op.nrSiafi = infoOP.Text("nrSiafi");
     const IniSectionReader infoEFR(ini, "infoEFR");
     if (!infoEFR.Text("ideEFR").empty()) {
@@ -217,7 +217,7 @@ void TevtInfoEmpregador::LerInfoCadastro(const IniFile& ini) {
     }
     const IniSectionReader infoEnte(ini, "infoEnte");
     if (!infoEnte.Text("nmEnte").empty()) {
-      TInfoEnte& ente = op.infoEnte();
+      s1000::TInfoEnte& ente = op.infoEnte();
       ente.nmEnte = infoEnte.Text("nmEnte");
       ente.uf = ValorDoCodigo<tpuf>(infoEnte.Text("uf", "SP"));
       ente.codMunic = static_cast<int>(infoEnte.Integer("codMunic", 0));
@@ -238,7 +238,7 @@ void TevtInfoEmpregador::LerInfoCadastro(const IniFile& ini) {
     const IniSectionReader secao(ini, IniSectionName("softwareHouse", {{i, 2}}));
     const std::string cnpj = secao.Text("cnpjSoftHouse", "FIM");
     if (cnpj.empty() || cnpj == "FIM") break;
-    TSoftwareHouse& item = info.SoftwareHouse.New();
+    s1000::TSoftwareHouse& item = info.SoftwareHouse.New();
     item.CnpjSoftHouse = cnpj;
     item.NmRazao = secao.Text("nmRazao");
     item.NmCont = secao.Text("nmCont");

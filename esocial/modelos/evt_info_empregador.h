@@ -9,6 +9,8 @@ namespace luvaro {
 
 // S-1000: the employer's registration data.
 
+namespace s1000 {
+
 struct TDadosIsencao {
   std::string IdeMinLei;
   std::string NrCertif;
@@ -98,6 +100,8 @@ struct TInfoEmpregador {
   TGrupoOpcional<TIdePeriodo> novaValidade;  // alteration mode only
 };
 
+}  // namespace s1000
+
 class TevtInfoEmpregador final : public TeSocialEventoModelo {
  public:
   static constexpr TTipoEvento kTipoEvento = TTipoEvento::teS1000;
@@ -106,7 +110,7 @@ class TevtInfoEmpregador final : public TeSocialEventoModelo {
 
   TModoLancamento ModoLancamento = TModoLancamento::mlInclusao;
   TIdeEvento ideEvento;
-  TInfoEmpregador infoEmpregador;
+  s1000::TInfoEmpregador infoEmpregador;
 
  protected:
   void GerarCorpo() override;
@@ -114,11 +118,11 @@ class TevtInfoEmpregador final : public TeSocialEventoModelo {
 
  private:
   void GerarInfoCadastro();
-  void GerarDadosIsencao(const TDadosIsencao& dados);
-  void GerarContato(const TContato& contato);
-  void GerarInfoOp(const TInfoOp& info);
-  void GerarSoftwareHouse(const TListaModelo<TSoftwareHouse>& lista);
-  void GerarInfoComplementares(const TInfoComplementares& info);
+  void GerarDadosIsencao(const s1000::TDadosIsencao& dados);
+  void GerarContato(const s1000::TContato& contato);
+  void GerarInfoOp(const s1000::TInfoOp& info);
+  void GerarSoftwareHouse(const TListaModelo<s1000::TSoftwareHouse>& lista);
+  void GerarInfoComplementares(const s1000::TInfoComplementares& info);
   void LerInfoCadastro(const IniFile& ini);
 };
 

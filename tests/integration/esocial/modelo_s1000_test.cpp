@@ -122,7 +122,7 @@ class ModeloS1000Test : public testing::Test {
     e.ideEvento.VerProc = "Luvaro 1.0";
     e.ideEmpregador().SetNrInsc("12345678000195");
     e.infoEmpregador.idePeriodo.IniValid = "2024-01";
-    TInfoCadastro& info = e.infoEmpregador.infoCadastro;
+    s1000::TInfoCadastro& info = e.infoEmpregador.infoCadastro;
     info.NmRazao = "Empresa de Teste";
     info.NatJurid = "2062";
     info.Contato.NmCtt = "Maria";
@@ -258,7 +258,7 @@ TEST_F(ModeloS1000Test, RegrasDoConstrutor) {
        {"<indOpcCP>"}},
       {"isencao com dtDou zero",
        [](TevtInfoEmpregador& e) {
-         TDadosIsencao& d = e.infoEmpregador.infoCadastro.DadosIsencao();
+         s1000::TDadosIsencao& d = e.infoEmpregador.infoCadastro.DadosIsencao();
          d.IdeMinLei = "Ministerio";
          d.NrCertif = "1";
          d.DtEmisCertif = encodeDateTime(2023, 1, 10);
@@ -276,7 +276,7 @@ TEST_F(ModeloS1000Test, RegrasDoConstrutor) {
        {"<infoOP>", "<infoEnte>"}},
       {"orgao que e o proprio ente federativo: infoEFR sem cnpjEFR",
        [](TevtInfoEmpregador& e) {
-         TInfoOp& op = e.infoEmpregador.infoCadastro.InfoOp();
+         s1000::TInfoOp& op = e.infoEmpregador.infoCadastro.InfoOp();
          op.nrSiafi = "12345";
          op.infoEFR().ideEFR = tpSimNao::tpSim;
          op.infoEnte();  // created, but without nmEnte
@@ -319,7 +319,7 @@ TEST_F(ModeloS1000Test, CemSoftwareHousesDaoOAlertaEOErroComId) {
   TevtInfoEmpregador& evento = NovoEvento();
   evento.SetId("ID1123456780000002024030112000000042");
   for (int i = 0; i < 100; ++i) {
-    TSoftwareHouse& item = evento.infoEmpregador.infoCadastro.SoftwareHouse.New();
+    s1000::TSoftwareHouse& item = evento.infoEmpregador.infoCadastro.SoftwareHouse.New();
     item.CnpjSoftHouse = "11222333000181";
     item.NmRazao = "Software";
     item.NmCont = "Contato";
@@ -372,7 +372,7 @@ TEST_F(ModeloS1000Test, FormaIniComPadroes) {
   EXPECT_EQ(e.ideEvento.TpAmb, TpTpAmb::taProducao);
   EXPECT_EQ(e.ideEvento.ProcEmi, TpProcEmi::peAplicEmpregador);
   EXPECT_EQ(e.ideEmpregador().TpInsc(), tpTpInsc::tiCNPJ);
-  const TInfoCadastro& info = e.infoEmpregador.infoCadastro;
+  const s1000::TInfoCadastro& info = e.infoEmpregador.infoCadastro;
   EXPECT_EQ(info.ClassTrib, TpClassTrib::ct00);
   EXPECT_EQ(info.IndCoop, TpIndCoop::icNaoeCooperativa) << "unknown code: the first value";
   EXPECT_EQ(info.IndOpcCP, TpIndOpcCP::icpNenhum);
