@@ -64,6 +64,8 @@ enum class tpTpDia : std::uint8_t {
   diDomingo,
   diVariavel
 };
+// indApuracao: monthly or yearly (13th salary) assessment.
+enum class tpIndApuracao : std::uint8_t { iapuMensal, iapuAnual };
 // tpInterv: break at a fixed or at a variable time.
 enum class tpTpIntervalo : std::uint8_t { tinHorarioFixo, tinHorarioVariavel };
 
@@ -106,6 +108,10 @@ struct CodigosLayout<tpTmpParc> {
 template <>
 struct CodigosLayout<tpTpDia> {
   static constexpr std::array<std::string_view, 8> kCodigos{"1", "2", "3", "4", "5", "6", "7", "8"};
+};
+template <>
+struct CodigosLayout<tpIndApuracao> {
+  static constexpr std::array<std::string_view, 2> kCodigos{"1", "2"};
 };
 template <>
 struct CodigosLayout<tpTpIntervalo> {

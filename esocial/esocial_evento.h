@@ -64,6 +64,7 @@ class TeSocialEvento : public TeSocial {
   TVersaoeSocial VersaoDF() const { return FVersaoDF; }
   void SetVersaoDF(TVersaoeSocial value) { FVersaoDF = value; }
   TGerador& Gerador() { return FGerador; }
+  const TGerador& Gerador() const { return FGerador; }
   TeSocialSchema schema() const { return Fschema; }
   void Setschema(TeSocialSchema value) { Fschema = value; }
   TeSocialComponente& Owner() const { return *FPeSocial; }

@@ -12,13 +12,6 @@ namespace luvaro {
 
 class IniFile;
 
-// indApuracao: monthly or yearly (13th salary) assessment.
-enum class tpIndApuracao : std::uint8_t { iapuMensal, iapuAnual };
-template <>
-struct CodigosLayout<tpIndApuracao> {
-  static constexpr std::array<std::string_view, 2> kCodigos{"1", "2"};
-};
-
 // ideEvento of a totalizer: the receipt of the event it was computed from (nrRecArqBase, in
 // S-5001, S-5002 and S-5003), the kind of assessment (S-5001, S-5011) and the period.
 struct TIdeEventoTotalizador {

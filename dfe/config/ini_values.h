@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <initializer_list>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -43,5 +44,36 @@ class IniSectionWriter {
   IniFile& m_ini;
   std::string m_section;
 };
+
+// Reads keys of one section of an INI document, the inverse of IniSectionWriter.
+class IniSectionReader {
+ public:
+  IniSectionReader(const IniFile& ini, std::string section)
+      : m_ini(ini), m_section(std::move(section)) {}
+
+  const std::string& Section() const { return m_section; }
+  bool Exists() const { return m_ini.SectionExists(m_section); }
+  std::string Text(std::string_view key, std::string_view defaultValue = {}) const;
+  // A value that is not a whole number gives the default.
+  std::int64_t Integer(std::string_view key, std::int64_t defaultValue = 0) const;
+  // "," or "." as the decimal separator; a value that is not a number gives the default.
+  double Decimal(std::string_view key, double defaultValue = 0) const;
+  // "0" or an empty value give no date (0); otherwise dd/mm/yyyy, with an optional time
+  // hh:nn:ss after a blank. A text that is no date gives 0 as well.
+  DateTime Date(std::string_view key, std::string_view defaultValue = "0") const;
+
+ private:
+  const IniFile& m_ini;
+  std::string m_section;
+};
+
+// A date of an INI text: "0" or empty give nothing; otherwise dd/mm/yyyy, optionally followed
+// by a blank and hh:nn:ss (a single digit is taken for the day, month, hour, minute or second).
+std::optional<DateTime> ParseIniDate(std::string_view text);
+
+// The INI document of an event model: `text` itself, or, when it is one line without a line
+// break naming an existing file, that file's content. Throws EDFeException when such a file
+// cannot be read.
+IniFile LerTextoOuArquivoIni(const std::string& text);
 
 }  // namespace luvaro

@@ -5,6 +5,8 @@
 #include "esocial/esocial_collection.h"
 #include "esocial/esocial_evento.h"
 #include "esocial/eventos/esocial_grupo.h"
+#include "esocial/modelos/gerados/evt_tab_estab.h"
+#include "esocial/modelos/evt_info_empregador.h"
 
 namespace luvaro {
 
@@ -12,14 +14,7 @@ namespace luvaro {
 // collection item and collection. The classes carry the base behaviour; each takes its data model,
 // builder and INI reader without the container changing.
 
-// S-1000
-class TevtInfoEmpregador final : public TeSocialEvento {
- public:
-  static constexpr TTipoEvento kTipoEvento = TTipoEvento::teS1000;
-  explicit TevtInfoEmpregador(TDFeComponente* AeSocial)
-      : TeSocialEvento(AeSocial, TeSocialSchema::schevtInfoEmpregador) {}
-  std::string ClassName() const override { return "TevtInfoEmpregador"; }
-};
+// S-1000 (its data model, builder and INI reader in esocial/modelos/)
 class TS1000CollectionItem final : public TItemEvento<TevtInfoEmpregador> {
  public:
   using TItemEvento::TItemEvento;
@@ -28,13 +23,6 @@ class TS1000CollectionItem final : public TItemEvento<TevtInfoEmpregador> {
 using TS1000Collection = TColecaoEventos<TS1000CollectionItem>;
 
 // S-1005
-class TEvtTabEstab final : public TeSocialEvento {
- public:
-  static constexpr TTipoEvento kTipoEvento = TTipoEvento::teS1005;
-  explicit TEvtTabEstab(TDFeComponente* AeSocial)
-      : TeSocialEvento(AeSocial, TeSocialSchema::schevtTabEstab) {}
-  std::string ClassName() const override { return "TEvtTabEstab"; }
-};
 class TS1005CollectionItem final : public TItemEvento<TEvtTabEstab> {
  public:
   using TItemEvento::TItemEvento;

@@ -5,21 +5,33 @@
 #include "esocial/esocial_collection.h"
 #include "esocial/esocial_evento.h"
 #include "esocial/eventos/esocial_grupo.h"
+#include "esocial/modelos/gerados/evt_adm_prelim.h"
+#include "esocial/modelos/gerados/evt_admissao.h"
+#include "esocial/modelos/gerados/evt_afast_temp.h"
+#include "esocial/modelos/gerados/evt_alt_cadastral.h"
+#include "esocial/modelos/gerados/evt_alt_contratual.h"
+#include "esocial/modelos/gerados/evt_av_previo.h"
+#include "esocial/modelos/gerados/evt_cat.h"
+#include "esocial/modelos/gerados/evt_cd_ben_pr_rp.h"
+#include "esocial/modelos/gerados/evt_conv_interm.h"
+#include "esocial/modelos/gerados/evt_deslig.h"
+#include "esocial/modelos/gerados/evt_exclusao.h"
+#include "esocial/modelos/gerados/evt_exp_risco.h"
+#include "esocial/modelos/gerados/evt_monit.h"
+#include "esocial/modelos/gerados/evt_reintegr.h"
+#include "esocial/modelos/gerados/evt_toxic.h"
+#include "esocial/modelos/gerados/evt_trei_cap.h"
+#include "esocial/modelos/gerados/evt_tsvalt_contr.h"
+#include "esocial/modelos/gerados/evt_tsvinicio.h"
+#include "esocial/modelos/gerados/evt_tsvtermino.h"
 
 namespace luvaro {
 
 // The event classes of the non-periodic events, each with its collection item and
-// collection. The classes carry the base behaviour; each takes its data model, builder and INI
-// reader without the container changing.
+// collection. The event classes (data model, builder, INI reader) are generated from the published
+// layouts into esocial/modelos/gerados/.
 
 // S-2190
-class TEvtAdmPrelim final : public TeSocialEvento {
- public:
-  static constexpr TTipoEvento kTipoEvento = TTipoEvento::teS2190;
-  explicit TEvtAdmPrelim(TDFeComponente* AeSocial)
-      : TeSocialEvento(AeSocial, TeSocialSchema::schevtAdmPrelim) {}
-  std::string ClassName() const override { return "TEvtAdmPrelim"; }
-};
 class TS2190CollectionItem final : public TItemEvento<TEvtAdmPrelim> {
  public:
   using TItemEvento::TItemEvento;
@@ -28,13 +40,6 @@ class TS2190CollectionItem final : public TItemEvento<TEvtAdmPrelim> {
 using TS2190Collection = TColecaoEventos<TS2190CollectionItem>;
 
 // S-2200
-class TEvtAdmissao final : public TeSocialEvento {
- public:
-  static constexpr TTipoEvento kTipoEvento = TTipoEvento::teS2200;
-  explicit TEvtAdmissao(TDFeComponente* AeSocial)
-      : TeSocialEvento(AeSocial, TeSocialSchema::schevtAdmissao) {}
-  std::string ClassName() const override { return "TEvtAdmissao"; }
-};
 class TS2200CollectionItem final : public TItemEvento<TEvtAdmissao> {
  public:
   using TItemEvento::TItemEvento;
@@ -43,13 +48,6 @@ class TS2200CollectionItem final : public TItemEvento<TEvtAdmissao> {
 using TS2200Collection = TColecaoEventos<TS2200CollectionItem>;
 
 // S-2205
-class TEvtAltCadastral final : public TeSocialEvento {
- public:
-  static constexpr TTipoEvento kTipoEvento = TTipoEvento::teS2205;
-  explicit TEvtAltCadastral(TDFeComponente* AeSocial)
-      : TeSocialEvento(AeSocial, TeSocialSchema::schevtAltCadastral) {}
-  std::string ClassName() const override { return "TEvtAltCadastral"; }
-};
 class TS2205CollectionItem final : public TItemEvento<TEvtAltCadastral> {
  public:
   using TItemEvento::TItemEvento;
@@ -58,13 +56,6 @@ class TS2205CollectionItem final : public TItemEvento<TEvtAltCadastral> {
 using TS2205Collection = TColecaoEventos<TS2205CollectionItem>;
 
 // S-2206
-class TEvtAltContratual final : public TeSocialEvento {
- public:
-  static constexpr TTipoEvento kTipoEvento = TTipoEvento::teS2206;
-  explicit TEvtAltContratual(TDFeComponente* AeSocial)
-      : TeSocialEvento(AeSocial, TeSocialSchema::schevtAltContratual) {}
-  std::string ClassName() const override { return "TEvtAltContratual"; }
-};
 class TS2206CollectionItem final : public TItemEvento<TEvtAltContratual> {
  public:
   using TItemEvento::TItemEvento;
@@ -73,13 +64,6 @@ class TS2206CollectionItem final : public TItemEvento<TEvtAltContratual> {
 using TS2206Collection = TColecaoEventos<TS2206CollectionItem>;
 
 // S-2210
-class TEvtCAT final : public TeSocialEvento {
- public:
-  static constexpr TTipoEvento kTipoEvento = TTipoEvento::teS2210;
-  explicit TEvtCAT(TDFeComponente* AeSocial)
-      : TeSocialEvento(AeSocial, TeSocialSchema::schevtCAT) {}
-  std::string ClassName() const override { return "TEvtCAT"; }
-};
 class TS2210CollectionItem final : public TItemEvento<TEvtCAT> {
  public:
   using TItemEvento::TItemEvento;
@@ -88,13 +72,6 @@ class TS2210CollectionItem final : public TItemEvento<TEvtCAT> {
 using TS2210Collection = TColecaoEventos<TS2210CollectionItem>;
 
 // S-2220
-class TevtMonit final : public TeSocialEvento {
- public:
-  static constexpr TTipoEvento kTipoEvento = TTipoEvento::teS2220;
-  explicit TevtMonit(TDFeComponente* AeSocial)
-      : TeSocialEvento(AeSocial, TeSocialSchema::schevtMonit) {}
-  std::string ClassName() const override { return "TevtMonit"; }
-};
 class TS2220CollectionItem final : public TItemEvento<TevtMonit> {
  public:
   using TItemEvento::TItemEvento;
@@ -103,13 +80,6 @@ class TS2220CollectionItem final : public TItemEvento<TevtMonit> {
 using TS2220Collection = TColecaoEventos<TS2220CollectionItem>;
 
 // S-2221
-class TEvtToxic final : public TeSocialEvento {
- public:
-  static constexpr TTipoEvento kTipoEvento = TTipoEvento::teS2221;
-  explicit TEvtToxic(TDFeComponente* AeSocial)
-      : TeSocialEvento(AeSocial, TeSocialSchema::schEvtToxic) {}
-  std::string ClassName() const override { return "TEvtToxic"; }
-};
 class TS2221CollectionItem final : public TItemEvento<TEvtToxic> {
  public:
   using TItemEvento::TItemEvento;
@@ -118,13 +88,6 @@ class TS2221CollectionItem final : public TItemEvento<TEvtToxic> {
 using TS2221Collection = TColecaoEventos<TS2221CollectionItem>;
 
 // S-2230
-class TEvtAfastTemp final : public TeSocialEvento {
- public:
-  static constexpr TTipoEvento kTipoEvento = TTipoEvento::teS2230;
-  explicit TEvtAfastTemp(TDFeComponente* AeSocial)
-      : TeSocialEvento(AeSocial, TeSocialSchema::schevtAfastTemp) {}
-  std::string ClassName() const override { return "TEvtAfastTemp"; }
-};
 class TS2230CollectionItem final : public TItemEvento<TEvtAfastTemp> {
  public:
   using TItemEvento::TItemEvento;
@@ -133,13 +96,6 @@ class TS2230CollectionItem final : public TItemEvento<TEvtAfastTemp> {
 using TS2230Collection = TColecaoEventos<TS2230CollectionItem>;
 
 // S-2240
-class TEvtExpRisco final : public TeSocialEvento {
- public:
-  static constexpr TTipoEvento kTipoEvento = TTipoEvento::teS2240;
-  explicit TEvtExpRisco(TDFeComponente* AeSocial)
-      : TeSocialEvento(AeSocial, TeSocialSchema::schevtExpRisco) {}
-  std::string ClassName() const override { return "TEvtExpRisco"; }
-};
 class TS2240CollectionItem final : public TItemEvento<TEvtExpRisco> {
  public:
   using TItemEvento::TItemEvento;
@@ -148,13 +104,6 @@ class TS2240CollectionItem final : public TItemEvento<TEvtExpRisco> {
 using TS2240Collection = TColecaoEventos<TS2240CollectionItem>;
 
 // S-2245
-class TEvtTreiCap final : public TeSocialEvento {
- public:
-  static constexpr TTipoEvento kTipoEvento = TTipoEvento::teS2245;
-  explicit TEvtTreiCap(TDFeComponente* AeSocial)
-      : TeSocialEvento(AeSocial, TeSocialSchema::schEvtTreiCap) {}
-  std::string ClassName() const override { return "TEvtTreiCap"; }
-};
 class TS2245CollectionItem final : public TItemEvento<TEvtTreiCap> {
  public:
   using TItemEvento::TItemEvento;
@@ -163,13 +112,6 @@ class TS2245CollectionItem final : public TItemEvento<TEvtTreiCap> {
 using TS2245Collection = TColecaoEventos<TS2245CollectionItem>;
 
 // S-2250
-class TEvtAvPrevio final : public TeSocialEvento {
- public:
-  static constexpr TTipoEvento kTipoEvento = TTipoEvento::teS2250;
-  explicit TEvtAvPrevio(TDFeComponente* AeSocial)
-      : TeSocialEvento(AeSocial, TeSocialSchema::schevtAvPrevio) {}
-  std::string ClassName() const override { return "TEvtAvPrevio"; }
-};
 class TS2250CollectionItem final : public TItemEvento<TEvtAvPrevio> {
  public:
   using TItemEvento::TItemEvento;
@@ -178,13 +120,6 @@ class TS2250CollectionItem final : public TItemEvento<TEvtAvPrevio> {
 using TS2250Collection = TColecaoEventos<TS2250CollectionItem>;
 
 // S-2260
-class TEvtConvInterm final : public TeSocialEvento {
- public:
-  static constexpr TTipoEvento kTipoEvento = TTipoEvento::teS2260;
-  explicit TEvtConvInterm(TDFeComponente* AeSocial)
-      : TeSocialEvento(AeSocial, TeSocialSchema::schevtConvInterm) {}
-  std::string ClassName() const override { return "TEvtConvInterm"; }
-};
 class TS2260CollectionItem final : public TItemEvento<TEvtConvInterm> {
  public:
   using TItemEvento::TItemEvento;
@@ -193,13 +128,6 @@ class TS2260CollectionItem final : public TItemEvento<TEvtConvInterm> {
 using TS2260Collection = TColecaoEventos<TS2260CollectionItem>;
 
 // S-2298
-class TEvtReintegr final : public TeSocialEvento {
- public:
-  static constexpr TTipoEvento kTipoEvento = TTipoEvento::teS2298;
-  explicit TEvtReintegr(TDFeComponente* AeSocial)
-      : TeSocialEvento(AeSocial, TeSocialSchema::schevtReintegr) {}
-  std::string ClassName() const override { return "TEvtReintegr"; }
-};
 class TS2298CollectionItem final : public TItemEvento<TEvtReintegr> {
  public:
   using TItemEvento::TItemEvento;
@@ -208,13 +136,6 @@ class TS2298CollectionItem final : public TItemEvento<TEvtReintegr> {
 using TS2298Collection = TColecaoEventos<TS2298CollectionItem>;
 
 // S-2299
-class TEvtDeslig final : public TeSocialEvento {
- public:
-  static constexpr TTipoEvento kTipoEvento = TTipoEvento::teS2299;
-  explicit TEvtDeslig(TDFeComponente* AeSocial)
-      : TeSocialEvento(AeSocial, TeSocialSchema::schevtDeslig) {}
-  std::string ClassName() const override { return "TEvtDeslig"; }
-};
 class TS2299CollectionItem final : public TItemEvento<TEvtDeslig> {
  public:
   using TItemEvento::TItemEvento;
@@ -223,13 +144,6 @@ class TS2299CollectionItem final : public TItemEvento<TEvtDeslig> {
 using TS2299Collection = TColecaoEventos<TS2299CollectionItem>;
 
 // S-2300
-class TEvtTSVInicio final : public TeSocialEvento {
- public:
-  static constexpr TTipoEvento kTipoEvento = TTipoEvento::teS2300;
-  explicit TEvtTSVInicio(TDFeComponente* AeSocial)
-      : TeSocialEvento(AeSocial, TeSocialSchema::schevtTSVInicio) {}
-  std::string ClassName() const override { return "TEvtTSVInicio"; }
-};
 class TS2300CollectionItem final : public TItemEvento<TEvtTSVInicio> {
  public:
   using TItemEvento::TItemEvento;
@@ -238,13 +152,6 @@ class TS2300CollectionItem final : public TItemEvento<TEvtTSVInicio> {
 using TS2300Collection = TColecaoEventos<TS2300CollectionItem>;
 
 // S-2306
-class TEvtTSVAltContr final : public TeSocialEvento {
- public:
-  static constexpr TTipoEvento kTipoEvento = TTipoEvento::teS2306;
-  explicit TEvtTSVAltContr(TDFeComponente* AeSocial)
-      : TeSocialEvento(AeSocial, TeSocialSchema::schevtTSVAltContr) {}
-  std::string ClassName() const override { return "TEvtTSVAltContr"; }
-};
 class TS2306CollectionItem final : public TItemEvento<TEvtTSVAltContr> {
  public:
   using TItemEvento::TItemEvento;
@@ -253,13 +160,6 @@ class TS2306CollectionItem final : public TItemEvento<TEvtTSVAltContr> {
 using TS2306Collection = TColecaoEventos<TS2306CollectionItem>;
 
 // S-2399
-class TEvtTSVTermino final : public TeSocialEvento {
- public:
-  static constexpr TTipoEvento kTipoEvento = TTipoEvento::teS2399;
-  explicit TEvtTSVTermino(TDFeComponente* AeSocial)
-      : TeSocialEvento(AeSocial, TeSocialSchema::schevtTSVTermino) {}
-  std::string ClassName() const override { return "TEvtTSVTermino"; }
-};
 class TS2399CollectionItem final : public TItemEvento<TEvtTSVTermino> {
  public:
   using TItemEvento::TItemEvento;
@@ -268,13 +168,6 @@ class TS2399CollectionItem final : public TItemEvento<TEvtTSVTermino> {
 using TS2399Collection = TColecaoEventos<TS2399CollectionItem>;
 
 // S-2400 (2.x layouts; the simplified layouts' S-2400 is TEvtCdBenefIn)
-class TEvtCdBenPrRP final : public TeSocialEvento {
- public:
-  static constexpr TTipoEvento kTipoEvento = TTipoEvento::teS2400;
-  explicit TEvtCdBenPrRP(TDFeComponente* AeSocial)
-      : TeSocialEvento(AeSocial, TeSocialSchema::schevtCdBenPrRP) {}
-  std::string ClassName() const override { return "TEvtCdBenPrRP"; }
-};
 class TS2400CollectionItem final : public TItemEvento<TEvtCdBenPrRP> {
  public:
   using TItemEvento::TItemEvento;
@@ -283,13 +176,6 @@ class TS2400CollectionItem final : public TItemEvento<TEvtCdBenPrRP> {
 using TS2400Collection = TColecaoEventos<TS2400CollectionItem>;
 
 // S-3000
-class TEvtExclusao final : public TeSocialEvento {
- public:
-  static constexpr TTipoEvento kTipoEvento = TTipoEvento::teS3000;
-  explicit TEvtExclusao(TDFeComponente* AeSocial)
-      : TeSocialEvento(AeSocial, TeSocialSchema::schevtExclusao) {}
-  std::string ClassName() const override { return "TEvtExclusao"; }
-};
 class TS3000CollectionItem final : public TItemEvento<TEvtExclusao> {
  public:
   using TItemEvento::TItemEvento;

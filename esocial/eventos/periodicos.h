@@ -5,21 +5,26 @@
 #include "esocial/esocial_collection.h"
 #include "esocial/esocial_evento.h"
 #include "esocial/eventos/esocial_grupo.h"
+#include "esocial/modelos/gerados/evt_aq_prod.h"
+#include "esocial/modelos/gerados/evt_ben_pr_rp.h"
+#include "esocial/modelos/gerados/evt_com_prod.h"
+#include "esocial/modelos/gerados/evt_contr_sind_patr.h"
+#include "esocial/modelos/gerados/evt_contrat_av_np.h"
+#include "esocial/modelos/gerados/evt_fecha_ev_per.h"
+#include "esocial/modelos/gerados/evt_info_compl_per.h"
+#include "esocial/modelos/gerados/evt_pgtos.h"
+#include "esocial/modelos/gerados/evt_reabre_ev_per.h"
+#include "esocial/modelos/gerados/evt_remun.h"
+#include "esocial/modelos/gerados/evt_rmn_rpps.h"
+#include "esocial/modelos/gerados/evt_tot_conting.h"
 
 namespace luvaro {
 
 // The event classes of the periodic events, each with its collection item and
-// collection. The classes carry the base behaviour; each takes its data model, builder and INI
-// reader without the container changing.
+// collection. The event classes (data model, builder, INI reader) are generated from the published
+// layouts into esocial/modelos/gerados/.
 
 // S-1200
-class TEvtRemun final : public TeSocialEvento {
- public:
-  static constexpr TTipoEvento kTipoEvento = TTipoEvento::teS1200;
-  explicit TEvtRemun(TDFeComponente* AeSocial)
-      : TeSocialEvento(AeSocial, TeSocialSchema::schevtRemun) {}
-  std::string ClassName() const override { return "TEvtRemun"; }
-};
 class TS1200CollectionItem final : public TItemEvento<TEvtRemun> {
  public:
   using TItemEvento::TItemEvento;
@@ -28,13 +33,6 @@ class TS1200CollectionItem final : public TItemEvento<TEvtRemun> {
 using TS1200Collection = TColecaoEventos<TS1200CollectionItem>;
 
 // S-1202
-class TEvtRemunRPPS final : public TeSocialEvento {
- public:
-  static constexpr TTipoEvento kTipoEvento = TTipoEvento::teS1202;
-  explicit TEvtRemunRPPS(TDFeComponente* AeSocial)
-      : TeSocialEvento(AeSocial, TeSocialSchema::schevtRmnRPPS) {}
-  std::string ClassName() const override { return "TEvtRemunRPPS"; }
-};
 class TS1202CollectionItem final : public TItemEvento<TEvtRemunRPPS> {
  public:
   using TItemEvento::TItemEvento;
@@ -43,13 +41,6 @@ class TS1202CollectionItem final : public TItemEvento<TEvtRemunRPPS> {
 using TS1202Collection = TColecaoEventos<TS1202CollectionItem>;
 
 // S-1207
-class TEvtBenPrRP final : public TeSocialEvento {
- public:
-  static constexpr TTipoEvento kTipoEvento = TTipoEvento::teS1207;
-  explicit TEvtBenPrRP(TDFeComponente* AeSocial)
-      : TeSocialEvento(AeSocial, TeSocialSchema::schevtBenPrRP) {}
-  std::string ClassName() const override { return "TEvtBenPrRP"; }
-};
 class TS1207CollectionItem final : public TItemEvento<TEvtBenPrRP> {
  public:
   using TItemEvento::TItemEvento;
@@ -58,13 +49,6 @@ class TS1207CollectionItem final : public TItemEvento<TEvtBenPrRP> {
 using TS1207Collection = TColecaoEventos<TS1207CollectionItem>;
 
 // S-1210
-class TEvtPgtos final : public TeSocialEvento {
- public:
-  static constexpr TTipoEvento kTipoEvento = TTipoEvento::teS1210;
-  explicit TEvtPgtos(TDFeComponente* AeSocial)
-      : TeSocialEvento(AeSocial, TeSocialSchema::schevtPgtos) {}
-  std::string ClassName() const override { return "TEvtPgtos"; }
-};
 class TS1210CollectionItem final : public TItemEvento<TEvtPgtos> {
  public:
   using TItemEvento::TItemEvento;
@@ -73,13 +57,6 @@ class TS1210CollectionItem final : public TItemEvento<TEvtPgtos> {
 using TS1210Collection = TColecaoEventos<TS1210CollectionItem>;
 
 // S-1250
-class TEvtAqProd final : public TeSocialEvento {
- public:
-  static constexpr TTipoEvento kTipoEvento = TTipoEvento::teS1250;
-  explicit TEvtAqProd(TDFeComponente* AeSocial)
-      : TeSocialEvento(AeSocial, TeSocialSchema::schevtAqProd) {}
-  std::string ClassName() const override { return "TEvtAqProd"; }
-};
 class TS1250CollectionItem final : public TItemEvento<TEvtAqProd> {
  public:
   using TItemEvento::TItemEvento;
@@ -88,13 +65,6 @@ class TS1250CollectionItem final : public TItemEvento<TEvtAqProd> {
 using TS1250Collection = TColecaoEventos<TS1250CollectionItem>;
 
 // S-1260
-class TEvtComProd final : public TeSocialEvento {
- public:
-  static constexpr TTipoEvento kTipoEvento = TTipoEvento::teS1260;
-  explicit TEvtComProd(TDFeComponente* AeSocial)
-      : TeSocialEvento(AeSocial, TeSocialSchema::schevtComProd) {}
-  std::string ClassName() const override { return "TEvtComProd"; }
-};
 class TS1260CollectionItem final : public TItemEvento<TEvtComProd> {
  public:
   using TItemEvento::TItemEvento;
@@ -103,13 +73,6 @@ class TS1260CollectionItem final : public TItemEvento<TEvtComProd> {
 using TS1260Collection = TColecaoEventos<TS1260CollectionItem>;
 
 // S-1270
-class TEvtContratAvNP final : public TeSocialEvento {
- public:
-  static constexpr TTipoEvento kTipoEvento = TTipoEvento::teS1270;
-  explicit TEvtContratAvNP(TDFeComponente* AeSocial)
-      : TeSocialEvento(AeSocial, TeSocialSchema::schevtContratAvNP) {}
-  std::string ClassName() const override { return "TEvtContratAvNP"; }
-};
 class TS1270CollectionItem final : public TItemEvento<TEvtContratAvNP> {
  public:
   using TItemEvento::TItemEvento;
@@ -118,13 +81,6 @@ class TS1270CollectionItem final : public TItemEvento<TEvtContratAvNP> {
 using TS1270Collection = TColecaoEventos<TS1270CollectionItem>;
 
 // S-1280
-class TEvtInfoComplPer final : public TeSocialEvento {
- public:
-  static constexpr TTipoEvento kTipoEvento = TTipoEvento::teS1280;
-  explicit TEvtInfoComplPer(TDFeComponente* AeSocial)
-      : TeSocialEvento(AeSocial, TeSocialSchema::schevtInfoComplPer) {}
-  std::string ClassName() const override { return "TEvtInfoComplPer"; }
-};
 class TS1280CollectionItem final : public TItemEvento<TEvtInfoComplPer> {
  public:
   using TItemEvento::TItemEvento;
@@ -133,13 +89,6 @@ class TS1280CollectionItem final : public TItemEvento<TEvtInfoComplPer> {
 using TS1280Collection = TColecaoEventos<TS1280CollectionItem>;
 
 // S-1295
-class TEvtTotConting final : public TeSocialEvento {
- public:
-  static constexpr TTipoEvento kTipoEvento = TTipoEvento::teS1295;
-  explicit TEvtTotConting(TDFeComponente* AeSocial)
-      : TeSocialEvento(AeSocial, TeSocialSchema::schevtTotConting) {}
-  std::string ClassName() const override { return "TEvtTotConting"; }
-};
 class TS1295CollectionItem final : public TItemEvento<TEvtTotConting> {
  public:
   using TItemEvento::TItemEvento;
@@ -148,13 +97,6 @@ class TS1295CollectionItem final : public TItemEvento<TEvtTotConting> {
 using TS1295Collection = TColecaoEventos<TS1295CollectionItem>;
 
 // S-1298
-class TEvtReabreEvPer final : public TeSocialEvento {
- public:
-  static constexpr TTipoEvento kTipoEvento = TTipoEvento::teS1298;
-  explicit TEvtReabreEvPer(TDFeComponente* AeSocial)
-      : TeSocialEvento(AeSocial, TeSocialSchema::schevtReabreEvper) {}
-  std::string ClassName() const override { return "TEvtReabreEvPer"; }
-};
 class TS1298CollectionItem final : public TItemEvento<TEvtReabreEvPer> {
  public:
   using TItemEvento::TItemEvento;
@@ -163,13 +105,6 @@ class TS1298CollectionItem final : public TItemEvento<TEvtReabreEvPer> {
 using TS1298Collection = TColecaoEventos<TS1298CollectionItem>;
 
 // S-1299
-class TEvtFechaEvPer final : public TeSocialEvento {
- public:
-  static constexpr TTipoEvento kTipoEvento = TTipoEvento::teS1299;
-  explicit TEvtFechaEvPer(TDFeComponente* AeSocial)
-      : TeSocialEvento(AeSocial, TeSocialSchema::schevtFechaEvPer) {}
-  std::string ClassName() const override { return "TEvtFechaEvPer"; }
-};
 class TS1299CollectionItem final : public TItemEvento<TEvtFechaEvPer> {
  public:
   using TItemEvento::TItemEvento;
@@ -178,13 +113,6 @@ class TS1299CollectionItem final : public TItemEvento<TEvtFechaEvPer> {
 using TS1299Collection = TColecaoEventos<TS1299CollectionItem>;
 
 // S-1300
-class TEvtContrSindPatr final : public TeSocialEvento {
- public:
-  static constexpr TTipoEvento kTipoEvento = TTipoEvento::teS1300;
-  explicit TEvtContrSindPatr(TDFeComponente* AeSocial)
-      : TeSocialEvento(AeSocial, TeSocialSchema::schevtContrSindPatr) {}
-  std::string ClassName() const override { return "TEvtContrSindPatr"; }
-};
 class TS1300CollectionItem final : public TItemEvento<TEvtContrSindPatr> {
  public:
   using TItemEvento::TItemEvento;

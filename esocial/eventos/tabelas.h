@@ -5,21 +5,23 @@
 #include "esocial/esocial_collection.h"
 #include "esocial/esocial_evento.h"
 #include "esocial/eventos/esocial_grupo.h"
+#include "esocial/modelos/gerados/evt_tab_ambiente.h"
+#include "esocial/modelos/gerados/evt_tab_cargo.h"
+#include "esocial/modelos/gerados/evt_tab_carreira.h"
+#include "esocial/modelos/gerados/evt_tab_funcao.h"
+#include "esocial/modelos/gerados/evt_tab_hor_tur.h"
+#include "esocial/modelos/gerados/evt_tab_lotacao.h"
+#include "esocial/modelos/gerados/evt_tab_oper_port.h"
+#include "esocial/modelos/gerados/evt_tab_processo.h"
+#include "esocial/modelos/gerados/evt_tab_rubrica.h"
 
 namespace luvaro {
 
 // The event classes of the table events, each with its collection item and
-// collection. The classes carry the base behaviour; each takes its data model, builder and INI
-// reader without the container changing.
+// collection. The event classes (data model, builder, INI reader) are generated from the published
+// layouts into esocial/modelos/gerados/.
 
 // S-1010
-class TEvtTabRubrica final : public TeSocialEvento {
- public:
-  static constexpr TTipoEvento kTipoEvento = TTipoEvento::teS1010;
-  explicit TEvtTabRubrica(TDFeComponente* AeSocial)
-      : TeSocialEvento(AeSocial, TeSocialSchema::schevtTabRubrica) {}
-  std::string ClassName() const override { return "TEvtTabRubrica"; }
-};
 class TS1010CollectionItem final : public TItemEvento<TEvtTabRubrica> {
  public:
   using TItemEvento::TItemEvento;
@@ -28,13 +30,6 @@ class TS1010CollectionItem final : public TItemEvento<TEvtTabRubrica> {
 using TS1010Collection = TColecaoEventos<TS1010CollectionItem>;
 
 // S-1020
-class TevtTabLotacao final : public TeSocialEvento {
- public:
-  static constexpr TTipoEvento kTipoEvento = TTipoEvento::teS1020;
-  explicit TevtTabLotacao(TDFeComponente* AeSocial)
-      : TeSocialEvento(AeSocial, TeSocialSchema::schevtTabLotacao) {}
-  std::string ClassName() const override { return "TevtTabLotacao"; }
-};
 class TS1020CollectionItem final : public TItemEvento<TevtTabLotacao> {
  public:
   using TItemEvento::TItemEvento;
@@ -43,13 +38,6 @@ class TS1020CollectionItem final : public TItemEvento<TevtTabLotacao> {
 using TS1020Collection = TColecaoEventos<TS1020CollectionItem>;
 
 // S-1030
-class TEvtTabCargo final : public TeSocialEvento {
- public:
-  static constexpr TTipoEvento kTipoEvento = TTipoEvento::teS1030;
-  explicit TEvtTabCargo(TDFeComponente* AeSocial)
-      : TeSocialEvento(AeSocial, TeSocialSchema::schevtTabCargo) {}
-  std::string ClassName() const override { return "TEvtTabCargo"; }
-};
 class TS1030CollectionItem final : public TItemEvento<TEvtTabCargo> {
  public:
   using TItemEvento::TItemEvento;
@@ -58,13 +46,6 @@ class TS1030CollectionItem final : public TItemEvento<TEvtTabCargo> {
 using TS1030Collection = TColecaoEventos<TS1030CollectionItem>;
 
 // S-1035
-class TEvtTabCarreira final : public TeSocialEvento {
- public:
-  static constexpr TTipoEvento kTipoEvento = TTipoEvento::teS1035;
-  explicit TEvtTabCarreira(TDFeComponente* AeSocial)
-      : TeSocialEvento(AeSocial, TeSocialSchema::schevtTabCarreira) {}
-  std::string ClassName() const override { return "TEvtTabCarreira"; }
-};
 class TS1035CollectionItem final : public TItemEvento<TEvtTabCarreira> {
  public:
   using TItemEvento::TItemEvento;
@@ -73,13 +54,6 @@ class TS1035CollectionItem final : public TItemEvento<TEvtTabCarreira> {
 using TS1035Collection = TColecaoEventos<TS1035CollectionItem>;
 
 // S-1040
-class TEvtTabFuncao final : public TeSocialEvento {
- public:
-  static constexpr TTipoEvento kTipoEvento = TTipoEvento::teS1040;
-  explicit TEvtTabFuncao(TDFeComponente* AeSocial)
-      : TeSocialEvento(AeSocial, TeSocialSchema::schevtTabFuncao) {}
-  std::string ClassName() const override { return "TEvtTabFuncao"; }
-};
 class TS1040CollectionItem final : public TItemEvento<TEvtTabFuncao> {
  public:
   using TItemEvento::TItemEvento;
@@ -88,13 +62,6 @@ class TS1040CollectionItem final : public TItemEvento<TEvtTabFuncao> {
 using TS1040Collection = TColecaoEventos<TS1040CollectionItem>;
 
 // S-1050
-class TEvtTabHorTur final : public TeSocialEvento {
- public:
-  static constexpr TTipoEvento kTipoEvento = TTipoEvento::teS1050;
-  explicit TEvtTabHorTur(TDFeComponente* AeSocial)
-      : TeSocialEvento(AeSocial, TeSocialSchema::schevtTabHorTur) {}
-  std::string ClassName() const override { return "TEvtTabHorTur"; }
-};
 class TS1050CollectionItem final : public TItemEvento<TEvtTabHorTur> {
  public:
   using TItemEvento::TItemEvento;
@@ -103,13 +70,6 @@ class TS1050CollectionItem final : public TItemEvento<TEvtTabHorTur> {
 using TS1050Collection = TColecaoEventos<TS1050CollectionItem>;
 
 // S-1060
-class TEvtTabAmbiente final : public TeSocialEvento {
- public:
-  static constexpr TTipoEvento kTipoEvento = TTipoEvento::teS1060;
-  explicit TEvtTabAmbiente(TDFeComponente* AeSocial)
-      : TeSocialEvento(AeSocial, TeSocialSchema::schevtTabAmbiente) {}
-  std::string ClassName() const override { return "TEvtTabAmbiente"; }
-};
 class TS1060CollectionItem final : public TItemEvento<TEvtTabAmbiente> {
  public:
   using TItemEvento::TItemEvento;
@@ -118,13 +78,6 @@ class TS1060CollectionItem final : public TItemEvento<TEvtTabAmbiente> {
 using TS1060Collection = TColecaoEventos<TS1060CollectionItem>;
 
 // S-1070
-class TEvtTabProcesso final : public TeSocialEvento {
- public:
-  static constexpr TTipoEvento kTipoEvento = TTipoEvento::teS1070;
-  explicit TEvtTabProcesso(TDFeComponente* AeSocial)
-      : TeSocialEvento(AeSocial, TeSocialSchema::schevtTabProcesso) {}
-  std::string ClassName() const override { return "TEvtTabProcesso"; }
-};
 class TS1070CollectionItem final : public TItemEvento<TEvtTabProcesso> {
  public:
   using TItemEvento::TItemEvento;
@@ -133,13 +86,6 @@ class TS1070CollectionItem final : public TItemEvento<TEvtTabProcesso> {
 using TS1070Collection = TColecaoEventos<TS1070CollectionItem>;
 
 // S-1080
-class TEvtTabOperPort final : public TeSocialEvento {
- public:
-  static constexpr TTipoEvento kTipoEvento = TTipoEvento::teS1080;
-  explicit TEvtTabOperPort(TDFeComponente* AeSocial)
-      : TeSocialEvento(AeSocial, TeSocialSchema::schevtTabOperPort) {}
-  std::string ClassName() const override { return "TEvtTabOperPort"; }
-};
 class TS1080CollectionItem final : public TItemEvento<TEvtTabOperPort> {
  public:
   using TItemEvento::TItemEvento;

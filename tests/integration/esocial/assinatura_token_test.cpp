@@ -32,19 +32,12 @@ class AssinaturaTokenTest : public testing::Test {
 
   // xmlsec1's verdict on a signed event document, with the company certificate's key.
   test::ProcessResult Xmlsec(const std::filesystem::path& arquivo) const {
-    test::ProcessOptions options;
-    options.args = {"--verify", "--pubkey-cert-pem",
-                    TestToken::Shared().Certificate("empresa").pem.string(), arquivo.string()};
-    return test::RunProcess("/usr/bin/xmlsec1", options);
+    return test::VerificarXmlsec(arquivo, TestToken::Shared().Certificate("empresa").pem);
   }
 
-  // xmllint's verdict on a document against a schema file of the schemas folder.
   test::ProcessResult Xmllint(const std::filesystem::path& arquivo,
                               const std::string& schema) const {
-    test::ProcessOptions options;
-    options.args = {"--noout", "--nonet", "--schema", (test::PastaSchemas() / schema).string(),
-                    arquivo.string()};
-    return test::RunProcess("/usr/bin/xmllint", options);
+    return test::ValidarXmllint(arquivo, schema);
   }
 
   test::TempDir dir{"luvaro-esocial-token"};

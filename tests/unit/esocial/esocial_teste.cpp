@@ -71,6 +71,20 @@ std::string DocumentoAssinado(std::string_view elemento, std::string_view id,
   return doc;
 }
 
+ProcessResult VerificarXmlsec(const std::filesystem::path& arquivo,
+                              const std::filesystem::path& certPem) {
+  ProcessOptions options;
+  options.args = {"--verify", "--pubkey-cert-pem", certPem.string(), arquivo.string()};
+  return RunProcess("/usr/bin/xmlsec1", options);
+}
+
+ProcessResult ValidarXmllint(const std::filesystem::path& arquivo, const std::string& schema) {
+  ProcessOptions options;
+  options.args = {"--noout", "--nonet", "--schema", (PastaSchemas() / schema).string(),
+                  arquivo.string()};
+  return RunProcess("/usr/bin/xmllint", options);
+}
+
 std::vector<std::string> Arquivos(const std::filesystem::path& pasta) {
   std::vector<std::string> nomes;
   std::error_code ec;

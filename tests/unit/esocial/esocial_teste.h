@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "esocial/esocial_componente.h"
+#include "tests/support/process.h"
 #include "tests/support/temp_dir.h"
 
 namespace luvaro::test {
@@ -34,6 +35,12 @@ std::unique_ptr<TeSocialComponente> NovoComponente(const std::filesystem::path& 
 // it as it is: tests of the container and the lot that need no certificate use it.
 std::string DocumentoAssinado(std::string_view elemento, std::string_view id,
                               std::string_view conteudo = "<x>1</x>");
+
+// xmlsec1's verdict on a signed document, with the public key of the certificate `certPem`.
+ProcessResult VerificarXmlsec(const std::filesystem::path& arquivo,
+                              const std::filesystem::path& certPem);
+// xmllint's verdict on a document against a schema file of PastaSchemas().
+ProcessResult ValidarXmllint(const std::filesystem::path& arquivo, const std::string& schema);
 
 // The files of a folder (names only), sorted.
 std::vector<std::string> Arquivos(const std::filesystem::path& pasta);

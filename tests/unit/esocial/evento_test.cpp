@@ -47,7 +47,17 @@ TEST_F(EventoTest, DonoPrecisaSerUmComponenteESocial) {
   EXPECT_EQ(evento.schema(), TeSocialSchema::schevtInfoEmpregador);
   EXPECT_EQ(&evento.Owner(), componente.get());
   EXPECT_EQ(evento.Gerador().ArquivoFormatoXML(), "");
-  EXPECT_FALSE(evento.GerarXML()) << "the base has no data to build from";
+  // An employer event without data is built and signed, and its schema refuses it.
+  try {
+    evento.GerarXML();
+    FAIL() << "an empty employer event passed its schema";
+  } catch (const EDFeException& e) {
+    EXPECT_TRUE(std::string(e.what()).starts_with("ID: " + evento.Id() +
+                                                  "\r\n "
+                                                  "Falha na validação dos dados do evento: "))
+        << e.what();
+  }
+  EXPECT_NE(evento.Gerador().ArquivoFormatoXML(), "");
 }
 
 TEST_F(EventoTest, BackEndsPrecisamDeSHA256) {

@@ -328,24 +328,30 @@ TEST_F(EventosTest, CargaDeArquivoEDeStream) {
 }
 
 TEST_F(EventosTest, CargaDeTextoINI) {
-  // Two sections: one event, of the type first in TTipoEvento order, in the group of that type.
-  EXPECT_TRUE(eventos.LoadFromStringINI("[evtTabEstab]\r\ntpAmb=2\r\n[evtInfoEmpregador]\r\n"));
+  // Two sections: one event, of the type first in TTipoEvento order, in the group of that type;
+  // its data are missing, so its schema refuses it, and it stays where it was added.
+  EXPECT_THROW(eventos.LoadFromStringINI("[evtTabEstab]\r\ntpAmb=2\r\n[evtInfoEmpregador]\r\n"),
+               EDFeException);
   EXPECT_EQ(Conteudo(), (std::vector<std::string>{"Iniciais/S-1000=1"}));
-  EXPECT_EQ(eventos.Gerados().size(), 1u) << "saved after loading";
+  EXPECT_EQ(eventos.Gerados().size(), 0u) << "a failing event ends the load before the save";
 
   EXPECT_FALSE(TEventos(*componente).LoadFromStringINI("[qualquer]\r\n"));
 
-  test::WriteFile(dir.path() / "evento.ini", "[evtTabRubrica]\r\ncodRubr=1\r\n");
+  // A complete INI file: loaded, built, and the container saved after loading.
+  test::WriteFile(dir.path() / "evento.ini",
+                  test::ReadFile(std::filesystem::path(LUVARO_SOURCE_DIR) /
+                                 "tests/fixtures/esocial/modelos/S-1010-02_05_00.ini"));
   EXPECT_TRUE(eventos.LoadFromIni((dir.path() / "evento.ini").string()));
   EXPECT_EQ(Conteudo(), (std::vector<std::string>{"Iniciais/S-1000=1", "Tabelas/S-1010=1"}));
+  EXPECT_EQ(eventos.Gerados().size(), 2u) << "saved after loading";
 }
 
 TEST_F(EventosTest, GerarXMLsCopiaOTipoDeEmpregador) {
   componente->Configuracoes().Geral().SetTipoEmpregador(TEmpregador::tePessoaFisica);
   eventos.Iniciais().S1000().New();
-  eventos.GerarXMLs();
+  EXPECT_THROW(eventos.GerarXMLs(), EDFeException) << "an employer event without data";
   EXPECT_EQ(eventos.TipoEmpregador(), TEmpregador::tePessoaFisica);
-  EXPECT_EQ(eventos.Iniciais().S1000().Items(0).evtInfoEmpregador().XML(), "");
+  EXPECT_NE(eventos.Iniciais().S1000().Items(0).evtInfoEmpregador().XML(), "");
 }
 
 }  // namespace
