@@ -126,7 +126,7 @@ static_assert(
 // A short text lives inside the string object itself, a long one on the heap: whichever copy a
 // SecureString takes over or is moved out of is left zeroed, not merely emptied.
 TEST(SecureString, LeavesNoCopyBehind) {
-  for (const std::string texto : {std::string("1234"), std::string(100, 'x')}) {
+  for (const std::string& texto : {std::string("1234"), std::string(100, 'x')}) {
     SCOPED_TRACE(texto.size());
     const std::string zeros(texto.size(), '\0');
     std::string claro = texto;
