@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "componente_teste.h"
@@ -148,7 +148,7 @@ TEST(TabelaDeServicos, ArquivoQueNaoPodeSerLido) {
     const char* name;
     void (*make)(const std::filesystem::path&);
     const char* reason;
-    bool skipAsRoot;  // root reads a file whatever its permissions
+    bool skipWhenReadable;  // root reads a file whatever its permissions
   } cases[] = {
       {"a folder by the table's name",
        [](const std::filesystem::path& f) { std::filesystem::create_directories(f); },
@@ -162,10 +162,10 @@ TEST(TabelaDeServicos, ArquivoQueNaoPodeSerLido) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    if (c.skipAsRoot && geteuid() == 0) continue;
     test::TempDir dir("luvaro-servicos-ilegivel");
     const std::filesystem::path tabela = dir / "ReinfServicos.ini";
     c.make(tabela);
+    if (c.skipWhenReadable && std::ifstream(tabela).is_open()) continue;
     test::TComponenteTeste componente(dir.path().string());
     double versao = 1.4;
     std::string url;
