@@ -39,8 +39,8 @@ std::string MensagemErroProvedor(unsigned long code);
 std::vector<BYTE> InformacaoProvedor(PCCERT_CONTEXT certificate);
 
 // A certificate's private key as the system hands it out: a CryptoAPI provider with the key's
-// specification (AT_KEYEXCHANGE or AT_SIGNATURE), or a CNG key (CERT_NCRYPT_KEY_SPEC). Released
-// when the acquisition says so. Move-only: the handle is released exactly once.
+// KeySpec (AT_KEYEXCHANGE or AT_SIGNATURE), or a CNG key (CERT_NCRYPT_KEY_SPEC). Released when
+// the acquisition says so. Move-only: the handle is released exactly once.
 class ChaveCertificado {
  public:
   ChaveCertificado() = default;

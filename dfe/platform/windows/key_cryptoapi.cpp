@@ -193,7 +193,7 @@ std::string AssinarResumo(PCCERT_CONTEXT certificate, const ChaveCertificado& ch
     hash = HashComValor(provedor, algoritmo, digest);
     if (!hash) FalhaCripto("CryptCreateHash", GetLastError());
   }
-  // A key whose specification the system does not tell as one of the two (Wine's PFX import
+  // A key whose KeySpec the system does not tell as one of the two (Wine's PFX import
   // says 3) is tried as the key-exchange key, then as the signature key.
   std::vector<DWORD> keySpecs{chave.KeySpec()};
   if (chave.KeySpec() != AT_KEYEXCHANGE && chave.KeySpec() != AT_SIGNATURE)

@@ -111,7 +111,7 @@ TEST(ChaveTest, ACngKeySignsAsOpensslSigns) {
   const Importado empresa = ImportarPFX("empresa");
   const ChaveCertificado capi = AdquirirChave(empresa.certificate.get());
   CryptKey chave;
-  // Wine reports the key's specification as 3; the key itself is one of the two.
+  // Wine reports the key's KeySpec as 3; the key itself is one of the two.
   ASSERT_TRUE(CryptGetUserKey(capi.Provedor(), capi.KeySpec(), chave.put()) ||
               CryptGetUserKey(capi.Provedor(), AT_KEYEXCHANGE, chave.put()) ||
               CryptGetUserKey(capi.Provedor(), AT_SIGNATURE, chave.put()));

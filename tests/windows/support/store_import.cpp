@@ -94,7 +94,7 @@ void ImportarNoMy(const std::string& name) {
   BOOL liberar = FALSE;
   if (!CryptAcquireCertificatePrivateKey(cert, 0, nullptr, &origem, &keySpec, &liberar))
     Falhou("CryptAcquireCertificatePrivateKey");
-  // Wine reports the key's specification as 3; the key itself is one of the two.
+  // Wine reports the key's KeySpec as 3; the key itself is one of the two.
   HCRYPTKEY chave = 0;
   if (!CryptGetUserKey(origem, keySpec, &chave) &&
       !CryptGetUserKey(origem, AT_KEYEXCHANGE, &chave) &&
