@@ -1,6 +1,10 @@
 #include "esocial/esocial_conversao.h"
 
+#include <algorithm>
 #include <array>
+#include <cctype>
+#include <string_view>
+#include <vector>
 
 #include "dfe/xml/texto.h"
 
@@ -214,16 +218,35 @@ constexpr std::array<LinhaVersao, 3> kVersoes{{
 }};
 
 // The loadable type whose pattern (prefix + element + suffix) occurs first in TTipoEvento order.
-std::optional<TTipoEvento> detectar(std::string_view texto, std::string_view prefixo,
-                                    std::string_view sufixo) {
+bool caractereDeNome(char c) noexcept {
+  return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '_';
+}
+
+// Every name that stands in the text as prefixo + name + sufixo, in one pass over the text
+// (element names hold only letters and digits, so a name ends where such a run ends).
+std::vector<std::string_view> nomesMarcados(std::string_view texto, char prefixo,
+                                            std::string_view sufixo) {
+  std::vector<std::string_view> nomes;
+  for (std::size_t i = texto.find(prefixo); i != std::string_view::npos;
+       i = texto.find(prefixo, i + 1)) {
+    std::size_t fim = i + 1;
+    while (fim < texto.size() && caractereDeNome(texto[fim])) ++fim;
+    if (fim > i + 1 && texto.substr(fim).starts_with(sufixo))
+      nomes.push_back(texto.substr(i + 1, fim - i - 1));
+  }
+  return nomes;
+}
+
+// The first loadable type, in TTipoEvento order, whose element the text marks.
+std::optional<TTipoEvento> detectar(std::string_view texto, char prefixo, std::string_view sufixo) {
+  const std::vector<std::string_view> nomes = nomesMarcados(texto, prefixo, sufixo);
+  if (nomes.empty()) return std::nullopt;
   for (int ordinal = 0; ordinal < kTotalTiposEvento; ++ordinal) {
     const auto tipo = static_cast<TTipoEvento>(ordinal);
     const TipoEventoCarregavel* linha = TipoEventoCarregavelDe(tipo);
     if (linha == nullptr) continue;
-    std::string padrao(prefixo);
-    padrao += linha->elemento;
-    padrao += sufixo;
-    if (texto.find(padrao) != std::string_view::npos) return tipo;
+    if (std::find(nomes.begin(), nomes.end(), std::string_view(linha->elemento)) != nomes.end())
+      return tipo;
   }
   return std::nullopt;
 }
@@ -290,11 +313,11 @@ TeSocialSchema SchemaDoTipoEvento(TTipoEvento tipo) noexcept {
 }
 
 std::optional<TTipoEvento> TipoEventoDoXML(std::string_view texto) {
-  return detectar(texto, "<", " Id=\"");
+  return detectar(texto, '<', " Id=\"");
 }
 
 std::optional<TTipoEvento> TipoEventoDoINI(std::string_view texto) {
-  return detectar(texto, "[", "]");
+  return detectar(texto, '[', "]");
 }
 
 }  // namespace luvaro

@@ -172,6 +172,9 @@ TEST(ConversaoTest, DeteccaoDoTipoPeloXML) {
       {"S-2410, não S-2400", "<evtCdBenIn Id=\"ID1\">", TTipoEvento::teS2410},
       {"S-8200", "<eSocial><evtAnotJud Id=\"ID1\">", TTipoEvento::teS8200},
       {"elemento comum aos leiautes", "<evtAdmissao Id=\"ID1\">", TTipoEvento::teS2200},
+      {"nome que estende o de um tipo", "<evtInfoEmpregadorX Id=\"ID1\">", std::nullopt},
+      {"dois sinais de menor", "<<evtInfoEmpregador Id=\"ID1\">", TTipoEvento::teS1000},
+      {"texto que acaba no nome", "<x/><evtInfoEmpregador", std::nullopt},
       {"vazio", "", std::nullopt},
       {"não XML", "texto qualquer </eSocial>", std::nullopt},
   };
