@@ -107,31 +107,42 @@ class Gerador:
 
     # ----- shared groups -------------------------------------------------------------------
     def repartir(self):
-        """Groups of equal name and content in two or more events are written once."""
+        """Groups of equal name and content in two or more events are written once. A name may
+        have several such contents (ideVinculo with and without codCateg): the most used keeps
+        the plain type name, the others are numbered after it."""
         usos = {}
+        ordem = []  # (name, signature) in order of first use
         for codigo, _, _, arvore, _ in self.eventos:
             vistos = set()
             for g in self.grupos(arvore):
                 chave = (g.nome, assinatura(g))
                 if chave not in vistos:
                     vistos.add(chave)
-                    usos.setdefault(chave, set()).add(codigo)
-        escolhida = {}
-        for (nome, sig), codigos in usos.items():
-            if len(codigos) >= 2 and (nome not in escolhida or
-                                      len(codigos) > len(usos[(nome, escolhida[nome])])):
-                escolhida[nome] = sig
+                    if chave not in usos:
+                        ordem.append(chave)
+                    usos.setdefault(chave, []).append(codigo)
+        escolhidas = {}  # name -> [signature], most used first
+        for chave in sorted((c for c in ordem if len(usos[c]) >= 2),
+                            key=lambda c: -len(usos[c])):
+            escolhidas.setdefault(chave[0], []).append(chave[1])
         self.comuns = {}
+        self.usos_comuns = {}
+        self.tipos_comuns = {}
+        for nome, sigs in escolhidas.items():
+            for i, sig in enumerate(sigs):
+                self.tipos_comuns[(nome, sig)] = "T" + maiuscula(nome) + (str(i + 1) if i else "")
 
         def comum(g):
-            if escolhida.get(g.nome) != assinatura(g):
+            if assinatura(g) not in escolhidas.get(g.nome, []):
                 return False
             return all(comum(f) for f in g.filhos if f.grupo())
 
         for codigo, _, _, arvore, _ in self.eventos:
             for g in self.grupos(arvore):
                 if comum(g):
-                    self.comuns[(g.nome, assinatura(g))] = g
+                    chave = (g.nome, assinatura(g))
+                    self.comuns[chave] = g
+                    self.usos_comuns[chave] = usos[chave]
         nomes_comuns = {nome for nome, _ in self.comuns}
         for codigo, _, _, arvore, _ in self.eventos:
             self.nomear(arvore, nomes_comuns)
@@ -152,7 +163,7 @@ class Gerador:
         for g in self.grupos(arvore):
             sig = assinatura(g)
             if self.e_comum(g):
-                g.tipo_cpp = "T" + maiuscula(g.nome)
+                g.tipo_cpp = self.tipos_comuns[(g.nome, sig)]
                 continue
             candidato = "T" + maiuscula(g.nome)
             pai = pais[id(g)]
@@ -221,8 +232,11 @@ class Gerador:
             return "TGrupoOpcional<%s>" % tipo, ""
         return tipo, ""
 
-    def struct(self, g):
-        linhas = ["// %s" % g.nome, "struct %s {" % g.tipo_cpp]
+    def struct(self, g, usos=None):
+        comentario = "// %s" % g.nome
+        if usos:
+            comentario += " (%s)" % ", ".join(usos)
+        linhas = [comentario, "struct %s {" % g.tipo_cpp]
         for f in g.filhos:
             tipo, inicial = self.tipo_membro(f)
             nota = ""
@@ -481,7 +495,7 @@ class Gerador:
              "// Groups that several events share, with the same content in each."]
         h.append("")
         for g in grupos:
-            h += self.struct(g)
+            h += self.struct(g, self.usos_comuns[(g.nome, assinatura(g))])
         h += ["}  // namespace luvaro", ""]
         c = [AVISO.rstrip(), "", "#include \"%s/grupos_comuns.h\"" % self.f["saida"], "",
              "#include \"dfe/config/ini_values.h\"", "", "namespace luvaro {", ""]
@@ -498,6 +512,12 @@ class Gerador:
         texto = "\n".join(linhas)
         if not texto.endswith("\n"):
             texto += "\n"
+        # A file that already holds the text is left alone, so the build does not redo what
+        # depends on it.
+        if os.path.exists(caminho):
+            with open(caminho, encoding="utf-8", newline="\n") as arquivo:
+                if arquivo.read() == texto:
+                    return
         with open(caminho, "w", encoding="utf-8", newline="\n") as arquivo:
             arquivo.write(texto)
 

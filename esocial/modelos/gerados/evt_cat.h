@@ -5,6 +5,7 @@
 #include <string>
 
 #include "esocial/modelos/evento_modelo.h"
+#include "esocial/modelos/gerados/grupos_comuns.h"
 
 namespace luvaro {
 
@@ -24,17 +25,6 @@ struct TIdeRegistrador {
 struct TIdeTrabalhador {
   std::string cpfTrab;
   std::string nisTrab;  // optional
-
-  void Gerar(TEscritaModelo& e) const;
-  void LerIni(const IniFile& ini, const std::string& indice);
-};
-
-// ideVinculo
-struct TIdeVinculo {
-  std::string cpfTrab;
-  std::string nisTrab;  // optional
-  std::string matricula;  // optional
-  std::string codCateg;  // optional
 
   void Gerar(TEscritaModelo& e) const;
   void LerIni(const IniFile& ini, const std::string& indice);
@@ -165,7 +155,7 @@ class TEvtCAT final : public TeSocialEventoModelo {
   TIdeEvento2 ideEvento;
   s2210::TIdeRegistrador ideRegistrador;
   s2210::TIdeTrabalhador ideTrabalhador;
-  s2210::TIdeVinculo ideVinculo;
+  TIdeVinculo2 ideVinculo;
   s2210::TCat cat;
 
  protected:

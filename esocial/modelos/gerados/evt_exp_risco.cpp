@@ -8,24 +8,6 @@ namespace luvaro {
 
 namespace s2240 {
 
-void TIdeVinculo::Gerar(TEscritaModelo& e) const {
-  TGerador& g = e.Gerador;
-  g.wGrupo("ideVinculo");
-  g.wCampo(TTipoCampo::tcStr, "", "cpfTrab", 11, 11, 1, cpfTrab);
-  g.wCampo(TTipoCampo::tcStr, "", "nisTrab", 0, 11, 0, nisTrab);
-  g.wCampo(TTipoCampo::tcStr, "", "matricula", 1, 30, 0, matricula);
-  if (e.Versao >= 2) g.wCampo(TTipoCampo::tcStr, "", "codCateg", 3, 3, 0, codCateg);
-  g.wGrupo("/ideVinculo");
-}
-
-void TIdeVinculo::LerIni(const IniFile& ini, const std::string& indice) {
-  const IniSectionReader secao(ini, "ideVinculo" + indice);
-  cpfTrab = secao.Text("cpfTrab");
-  nisTrab = secao.Text("nisTrab");
-  matricula = secao.Text("matricula");
-  codCateg = secao.Text("codCateg");
-}
-
 void TInfoAtiv::Gerar(TEscritaModelo& e) const {
   TGerador& g = e.Gerador;
   g.wGrupo("infoAtiv");

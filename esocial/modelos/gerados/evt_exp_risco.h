@@ -5,21 +5,11 @@
 #include <string>
 
 #include "esocial/modelos/evento_modelo.h"
+#include "esocial/modelos/gerados/grupos_comuns.h"
 
 namespace luvaro {
 
 namespace s2240 {
-
-// ideVinculo
-struct TIdeVinculo {
-  std::string cpfTrab;
-  std::string nisTrab;  // optional
-  std::string matricula;  // optional
-  std::string codCateg;  // optional
-
-  void Gerar(TEscritaModelo& e) const;
-  void LerIni(const IniFile& ini, const std::string& indice);
-};
 
 // infoAtiv
 struct TInfoAtiv {
@@ -241,7 +231,7 @@ class TEvtExpRisco final : public TeSocialEventoModelo {
   std::string ClassName() const override { return "TEvtExpRisco"; }
 
   TIdeEvento2 ideEvento;
-  s2240::TIdeVinculo ideVinculo;
+  TIdeVinculo3 ideVinculo;
   s2240::TInfoExpRisco infoExpRisco;
 
  protected:

@@ -5,21 +5,11 @@
 #include <string>
 
 #include "esocial/modelos/evento_modelo.h"
+#include "esocial/modelos/gerados/grupos_comuns.h"
 
 namespace luvaro {
 
 namespace s2220 {
-
-// ideVinculo
-struct TIdeVinculo {
-  std::string cpfTrab;
-  std::string nisTrab;  // optional
-  std::string matricula;  // optional
-  std::string codCateg;  // optional
-
-  void Gerar(TEscritaModelo& e) const;
-  void LerIni(const IniFile& ini, const std::string& indice);
-};
 
 // respMonit
 struct TRespMonit {
@@ -154,7 +144,7 @@ class TevtMonit final : public TeSocialEventoModelo {
   std::string ClassName() const override { return "TevtMonit"; }
 
   TIdeEvento2 ideEvento;
-  s2220::TIdeVinculo ideVinculo;
+  TIdeVinculo3 ideVinculo;
   s2220::TAso aso;
   s2220::TExMedOcup exMedOcup;
 

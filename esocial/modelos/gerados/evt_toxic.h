@@ -5,21 +5,11 @@
 #include <string>
 
 #include "esocial/modelos/evento_modelo.h"
+#include "esocial/modelos/gerados/grupos_comuns.h"
 
 namespace luvaro {
 
 namespace s2221 {
-
-// ideVinculo
-struct TIdeVinculo {
-  std::string cpfTrab;
-  std::string nisTrab;  // optional
-  std::string matricula;  // optional
-  std::string codCateg;  // optional
-
-  void Gerar(TEscritaModelo& e) const;
-  void LerIni(const IniFile& ini, const std::string& indice);
-};
 
 // toxicologico
 struct TToxicologico {
@@ -45,7 +35,7 @@ class TEvtToxic final : public TeSocialEventoModelo {
   std::string ClassName() const override { return "TEvtToxic"; }
 
   TIdeEvento2 ideEvento;
-  s2221::TIdeVinculo ideVinculo;
+  TIdeVinculo2 ideVinculo;
   s2221::TToxicologico toxicologico;
 
  protected:

@@ -5,21 +5,11 @@
 #include <string>
 
 #include "esocial/modelos/evento_modelo.h"
+#include "esocial/modelos/gerados/grupos_comuns.h"
 
 namespace luvaro {
 
 namespace s2245 {
-
-// ideVinculo
-struct TIdeVinculo {
-  std::string cpfTrab;
-  std::string nisTrab;  // optional
-  std::string matricula;  // optional
-  std::string codCateg;  // optional
-
-  void Gerar(TEscritaModelo& e) const;
-  void LerIni(const IniFile& ini, const std::string& indice);
-};
 
 // ideProfResp
 struct TIdeProfResp {
@@ -67,7 +57,7 @@ class TEvtTreiCap final : public TeSocialEventoModelo {
   std::string ClassName() const override { return "TEvtTreiCap"; }
 
   TIdeEvento2 ideEvento;
-  s2245::TIdeVinculo ideVinculo;
+  TIdeVinculo2 ideVinculo;
   s2245::TTreiCap treiCap;
 
  protected:

@@ -11,20 +11,10 @@ namespace luvaro {
 
 namespace s2306 {
 
-// remuneracao
-struct TRemuneracao {
-  double vrSalFx = 0;
-  std::string undSalFixo;
-  std::string dscSalVar;  // optional
-
-  void Gerar(TEscritaModelo& e) const;
-  void LerIni(const IniFile& ini, const std::string& indice);
-};
-
 // infoComplementares
 struct TInfoComplementares {
   TGrupoOpcional<TCargoFuncao> cargoFuncao;
-  TGrupoOpcional<TRemuneracao> remuneracao;
+  TGrupoOpcional<TRemuneracao2> remuneracao;
   TGrupoOpcional<TInfoEstagiario> infoEstagiario;
 
   void Gerar(TEscritaModelo& e) const;

@@ -73,22 +73,6 @@ void TTrabalhador::LerIni(const IniFile& ini, const std::string& indice) {
   LerOpcional(ini, "contato", indice, nullptr, contato);
 }
 
-void TRemuneracao::Gerar(TEscritaModelo& e) const {
-  TGerador& g = e.Gerador;
-  g.wGrupo("remuneracao");
-  g.wCampo(TTipoCampo::tcDe2, "", "vrSalFx", 1, 14, 1, vrSalFx);
-  g.wCampo(TTipoCampo::tcStr, "", "undSalFixo", 1, 1, 1, undSalFixo);
-  g.wCampo(TTipoCampo::tcStr, "", "dscSalVar", 2, 255, 0, dscSalVar);
-  g.wGrupo("/remuneracao");
-}
-
-void TRemuneracao::LerIni(const IniFile& ini, const std::string& indice) {
-  const IniSectionReader secao(ini, "remuneracao" + indice);
-  vrSalFx = secao.Decimal("vrSalFx");
-  undSalFixo = secao.Text("undSalFixo");
-  dscSalVar = secao.Text("dscSalVar");
-}
-
 void TFgts::Gerar(TEscritaModelo& e) const {
   TGerador& g = e.Gerador;
   g.wGrupo("fgts");

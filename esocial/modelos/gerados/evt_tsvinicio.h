@@ -47,16 +47,6 @@ struct TTrabalhador {
   void LerIni(const IniFile& ini, const std::string& indice);
 };
 
-// remuneracao
-struct TRemuneracao {
-  double vrSalFx = 0;
-  std::string undSalFixo;
-  std::string dscSalVar;  // optional
-
-  void Gerar(TEscritaModelo& e) const;
-  void LerIni(const IniFile& ini, const std::string& indice);
-};
-
 // fgts
 struct TFgts {
   std::string opcFGTS;
@@ -94,7 +84,7 @@ struct TInfoTrabCedido {
 // infoComplementares
 struct TInfoComplementares {
   TGrupoOpcional<TCargoFuncao> cargoFuncao;
-  TGrupoOpcional<TRemuneracao> remuneracao;
+  TGrupoOpcional<TRemuneracao2> remuneracao;
   TGrupoOpcional<TFgts> fgts;
   TGrupoOpcional<TInfoDirigenteSindical> infoDirigenteSindical;
   TGrupoOpcional<TInfoTrabCedido> infoTrabCedido;

@@ -642,6 +642,44 @@ void TIdeVinculo::LerIni(const IniFile& ini, const std::string& indice) {
   matricula = secao.Text("matricula");
 }
 
+void TIdeVinculo2::Gerar(TEscritaModelo& e) const {
+  TGerador& g = e.Gerador;
+  g.wGrupo("ideVinculo");
+  if (e.Versao >= 2) {
+    g.wCampo(TTipoCampo::tcStr, "", "cpfTrab", 11, 11, 1, cpfTrab);
+    g.wCampo(TTipoCampo::tcStr, "", "nisTrab", 0, 11, 0, nisTrab);
+    g.wCampo(TTipoCampo::tcStr, "", "matricula", 1, 30, 0, matricula);
+    g.wCampo(TTipoCampo::tcStr, "", "codCateg", 3, 3, 0, codCateg);
+  }
+  g.wGrupo("/ideVinculo");
+}
+
+void TIdeVinculo2::LerIni(const IniFile& ini, const std::string& indice) {
+  const IniSectionReader secao(ini, "ideVinculo" + indice);
+  cpfTrab = secao.Text("cpfTrab");
+  nisTrab = secao.Text("nisTrab");
+  matricula = secao.Text("matricula");
+  codCateg = secao.Text("codCateg");
+}
+
+void TIdeVinculo3::Gerar(TEscritaModelo& e) const {
+  TGerador& g = e.Gerador;
+  g.wGrupo("ideVinculo");
+  g.wCampo(TTipoCampo::tcStr, "", "cpfTrab", 11, 11, 1, cpfTrab);
+  g.wCampo(TTipoCampo::tcStr, "", "nisTrab", 0, 11, 0, nisTrab);
+  g.wCampo(TTipoCampo::tcStr, "", "matricula", 1, 30, 0, matricula);
+  if (e.Versao >= 2) g.wCampo(TTipoCampo::tcStr, "", "codCateg", 3, 3, 0, codCateg);
+  g.wGrupo("/ideVinculo");
+}
+
+void TIdeVinculo3::LerIni(const IniFile& ini, const std::string& indice) {
+  const IniSectionReader secao(ini, "ideVinculo" + indice);
+  cpfTrab = secao.Text("cpfTrab");
+  nisTrab = secao.Text("nisTrab");
+  matricula = secao.Text("matricula");
+  codCateg = secao.Text("codCateg");
+}
+
 void TMudancaCPF::Gerar(TEscritaModelo& e) const {
   TGerador& g = e.Gerador;
   g.wGrupo("mudancaCPF");
@@ -712,6 +750,22 @@ void TCargoFuncao::LerIni(const IniFile& ini, const std::string& indice) {
   const IniSectionReader secao(ini, "cargoFuncao" + indice);
   codCargo = secao.Text("codCargo");
   codFuncao = secao.Text("codFuncao");
+}
+
+void TRemuneracao2::Gerar(TEscritaModelo& e) const {
+  TGerador& g = e.Gerador;
+  g.wGrupo("remuneracao");
+  g.wCampo(TTipoCampo::tcDe2, "", "vrSalFx", 1, 14, 1, vrSalFx);
+  g.wCampo(TTipoCampo::tcStr, "", "undSalFixo", 1, 1, 1, undSalFixo);
+  g.wCampo(TTipoCampo::tcStr, "", "dscSalVar", 2, 255, 0, dscSalVar);
+  g.wGrupo("/remuneracao");
+}
+
+void TRemuneracao2::LerIni(const IniFile& ini, const std::string& indice) {
+  const IniSectionReader secao(ini, "remuneracao" + indice);
+  vrSalFx = secao.Decimal("vrSalFx");
+  undSalFixo = secao.Text("undSalFixo");
+  dscSalVar = secao.Text("dscSalVar");
 }
 
 void TInstEnsino::Gerar(TEscritaModelo& e) const {

@@ -10,7 +10,7 @@ namespace luvaro {
 
 // Groups that several events share, with the same content in each.
 
-// novaValidade
+// novaValidade (S-1005, S-1010, S-1020, S-1030, S-1035, S-1040, S-1050, S-1060, S-1070, S-1080)
 struct TNovaValidade {
   std::string iniValid;
   std::string fimValid;  // optional
@@ -19,7 +19,7 @@ struct TNovaValidade {
   void LerIni(const IniFile& ini, const std::string& indice);
 };
 
-// remunOutrEmpr
+// remunOutrEmpr (S-1200, S-2299, S-2399)
 struct TRemunOutrEmpr {
   std::string tpInsc;
   std::string nrInsc;
@@ -30,7 +30,7 @@ struct TRemunOutrEmpr {
   void LerIni(const IniFile& ini, const std::string& indice);
 };
 
-// infoMV
+// infoMV (S-1200, S-2299, S-2399)
 struct TInfoMV {
   std::string indMV;
   TListaModelo<TRemunOutrEmpr> remunOutrEmpr;  // at most 999
@@ -39,7 +39,7 @@ struct TInfoMV {
   void LerIni(const IniFile& ini, const std::string& indice);
 };
 
-// procJudTrab
+// procJudTrab (S-1200, S-1202, S-2299, S-2399)
 struct TProcJudTrab {
   std::string tpTrib;
   std::string nrProcJud;
@@ -49,7 +49,7 @@ struct TProcJudTrab {
   void LerIni(const IniFile& ini, const std::string& indice);
 };
 
-// itensRemun
+// itensRemun (S-1200, S-1202)
 struct TItensRemun {
   std::string codRubr;
   std::string ideTabRubr;
@@ -62,7 +62,7 @@ struct TItensRemun {
   void LerIni(const IniFile& ini, const std::string& indice);
 };
 
-// detPlano
+// detPlano (S-1200, S-1202, S-2299, S-2399)
 struct TDetPlano {
   std::string tpDep;
   std::string cpfDep;  // optional
@@ -74,7 +74,7 @@ struct TDetPlano {
   void LerIni(const IniFile& ini, const std::string& indice);
 };
 
-// detOper
+// detOper (S-1200, S-1202, S-2299, S-2399)
 struct TDetOper {
   std::string cnpjOper;
   std::string regANS;
@@ -85,7 +85,7 @@ struct TDetOper {
   void LerIni(const IniFile& ini, const std::string& indice);
 };
 
-// infoSaudeColet
+// infoSaudeColet (S-1200, S-1202, S-2299, S-2399)
 struct TInfoSaudeColet {
   TListaModelo<TDetOper> detOper;  // at most 99
 
@@ -93,7 +93,7 @@ struct TInfoSaudeColet {
   void LerIni(const IniFile& ini, const std::string& indice);
 };
 
-// infoAgNocivo
+// infoAgNocivo (S-1200, S-2299, S-2399)
 struct TInfoAgNocivo {
   std::string grauExp;
 
@@ -101,7 +101,7 @@ struct TInfoAgNocivo {
   void LerIni(const IniFile& ini, const std::string& indice);
 };
 
-// ideRespInf
+// ideRespInf (S-1295, S-1299)
 struct TIdeRespInf {
   std::string nmResp;
   std::string cpfResp;
@@ -112,7 +112,7 @@ struct TIdeRespInf {
   void LerIni(const IniFile& ini, const std::string& indice);
 };
 
-// nascimento
+// nascimento (S-2200, S-2300)
 struct TNascimento {
   DateTime dtNascto = 0;
   std::string codMunic;  // optional
@@ -126,7 +126,7 @@ struct TNascimento {
   void LerIni(const IniFile& ini, const std::string& indice);
 };
 
-// CTPS
+// CTPS (S-2200, S-2205, S-2300)
 struct TCTPS {
   std::string nrCtps;
   std::string serieCtps;
@@ -136,7 +136,7 @@ struct TCTPS {
   void LerIni(const IniFile& ini, const std::string& indice);
 };
 
-// RIC
+// RIC (S-2200, S-2205, S-2300)
 struct TRIC {
   std::string nrRic;
   std::string orgaoEmissor;
@@ -146,7 +146,7 @@ struct TRIC {
   void LerIni(const IniFile& ini, const std::string& indice);
 };
 
-// RG
+// RG (S-2200, S-2205, S-2300)
 struct TRG {
   std::string nrRg;
   std::string orgaoEmissor;
@@ -156,7 +156,7 @@ struct TRG {
   void LerIni(const IniFile& ini, const std::string& indice);
 };
 
-// RNE
+// RNE (S-2200, S-2205, S-2300)
 struct TRNE {
   std::string nrRne;
   std::string orgaoEmissor;
@@ -166,7 +166,7 @@ struct TRNE {
   void LerIni(const IniFile& ini, const std::string& indice);
 };
 
-// OC
+// OC (S-2200, S-2205, S-2300)
 struct TOC {
   std::string nrOc;
   std::string orgaoEmissor;
@@ -177,7 +177,7 @@ struct TOC {
   void LerIni(const IniFile& ini, const std::string& indice);
 };
 
-// CNH
+// CNH (S-2200, S-2205, S-2300)
 struct TCNH {
   std::string nrRegCnh;
   DateTime dtExped = 0;  // optional
@@ -190,7 +190,7 @@ struct TCNH {
   void LerIni(const IniFile& ini, const std::string& indice);
 };
 
-// documentos
+// documentos (S-2200, S-2205, S-2300)
 struct TDocumentos {
   TGrupoOpcional<TCTPS> CTPS;
   TGrupoOpcional<TRIC> RIC;
@@ -203,7 +203,7 @@ struct TDocumentos {
   void LerIni(const IniFile& ini, const std::string& indice);
 };
 
-// brasil
+// brasil (S-2200, S-2205, S-2300, S-2400)
 struct TBrasil {
   std::string tpLograd;
   std::string dscLograd;
@@ -218,7 +218,7 @@ struct TBrasil {
   void LerIni(const IniFile& ini, const std::string& indice);
 };
 
-// exterior
+// exterior (S-2200, S-2205, S-2300, S-2400)
 struct TExterior {
   std::string paisResid;
   std::string dscLograd;
@@ -232,7 +232,7 @@ struct TExterior {
   void LerIni(const IniFile& ini, const std::string& indice);
 };
 
-// endereco
+// endereco (S-2200, S-2205, S-2300, S-2400)
 struct TEndereco {
   TGrupoOpcional<TBrasil> brasil;
   TGrupoOpcional<TExterior> exterior;
@@ -241,7 +241,7 @@ struct TEndereco {
   void LerIni(const IniFile& ini, const std::string& indice);
 };
 
-// trabEstrangeiro
+// trabEstrangeiro (S-2200, S-2205, S-2300)
 struct TTrabEstrangeiro {
   DateTime dtChegada = 0;  // optional
   std::string classTrabEstrang;
@@ -252,7 +252,7 @@ struct TTrabEstrangeiro {
   void LerIni(const IniFile& ini, const std::string& indice);
 };
 
-// dependente
+// dependente (S-2200, S-2205, S-2300)
 struct TDependente {
   std::string tpDep;
   std::string nmDep;
@@ -266,7 +266,7 @@ struct TDependente {
   void LerIni(const IniFile& ini, const std::string& indice);
 };
 
-// aposentadoria
+// aposentadoria (S-2200, S-2205)
 struct TAposentadoria {
   std::string trabAposent;
 
@@ -274,7 +274,7 @@ struct TAposentadoria {
   void LerIni(const IniFile& ini, const std::string& indice);
 };
 
-// contato
+// contato (S-2200, S-2205, S-2300)
 struct TContato {
   std::string fonePrinc;  // optional
   std::string foneAlternat;  // optional
@@ -285,7 +285,7 @@ struct TContato {
   void LerIni(const IniFile& ini, const std::string& indice);
 };
 
-// aprend
+// aprend (S-2200, S-2206)
 struct TAprend {
   std::string tpInsc;
   std::string nrInsc;
@@ -294,7 +294,7 @@ struct TAprend {
   void LerIni(const IniFile& ini, const std::string& indice);
 };
 
-// remuneracao
+// remuneracao (S-2200, S-2206)
 struct TRemuneracao {
   double vrSalFx = 0;
   std::string undSalFixo;
@@ -304,7 +304,7 @@ struct TRemuneracao {
   void LerIni(const IniFile& ini, const std::string& indice);
 };
 
-// localTrabGeral
+// localTrabGeral (S-2200, S-2206)
 struct TLocalTrabGeral {
   std::string tpInsc;
   std::string nrInsc;
@@ -314,7 +314,7 @@ struct TLocalTrabGeral {
   void LerIni(const IniFile& ini, const std::string& indice);
 };
 
-// localTrabDom
+// localTrabDom (S-2200, S-2206)
 struct TLocalTrabDom {
   std::string tpLograd;
   std::string dscLograd;
@@ -329,7 +329,7 @@ struct TLocalTrabDom {
   void LerIni(const IniFile& ini, const std::string& indice);
 };
 
-// localTrabalho
+// localTrabalho (S-2200, S-2206)
 struct TLocalTrabalho {
   TGrupoOpcional<TLocalTrabGeral> localTrabGeral;
   TGrupoOpcional<TLocalTrabDom> localTrabDom;
@@ -338,7 +338,7 @@ struct TLocalTrabalho {
   void LerIni(const IniFile& ini, const std::string& indice);
 };
 
-// horario
+// horario (S-2200, S-2206)
 struct THorario {
   std::string dia;
   std::string codHorContrat;
@@ -347,7 +347,7 @@ struct THorario {
   void LerIni(const IniFile& ini, const std::string& indice);
 };
 
-// horContratual
+// horContratual (S-2200, S-2206)
 struct THorContratual {
   double qtdHrsSem = 0;  // optional
   std::string tpJornada;
@@ -359,7 +359,7 @@ struct THorContratual {
   void LerIni(const IniFile& ini, const std::string& indice);
 };
 
-// filiacaoSindical
+// filiacaoSindical (S-2200, S-2206)
 struct TFiliacaoSindical {
   std::string cnpjSindTrab;
 
@@ -367,7 +367,7 @@ struct TFiliacaoSindical {
   void LerIni(const IniFile& ini, const std::string& indice);
 };
 
-// alvaraJudicial
+// alvaraJudicial (S-2200, S-2206)
 struct TAlvaraJudicial {
   std::string nrProcJud;
 
@@ -375,7 +375,7 @@ struct TAlvaraJudicial {
   void LerIni(const IniFile& ini, const std::string& indice);
 };
 
-// observacoes
+// observacoes (S-2200, S-2206)
 struct TObservacoes {
   std::string observacao;
 
@@ -383,7 +383,7 @@ struct TObservacoes {
   void LerIni(const IniFile& ini, const std::string& indice);
 };
 
-// afastamento
+// afastamento (S-2200, S-2300)
 struct TAfastamento {
   DateTime dtIniAfast = 0;
   std::string codMotAfast;
@@ -392,7 +392,7 @@ struct TAfastamento {
   void LerIni(const IniFile& ini, const std::string& indice);
 };
 
-// ideVinculo
+// ideVinculo (S-2206, S-2250, S-2260, S-2298, S-2299)
 struct TIdeVinculo {
   std::string cpfTrab;
   std::string nisTrab;
@@ -402,7 +402,29 @@ struct TIdeVinculo {
   void LerIni(const IniFile& ini, const std::string& indice);
 };
 
-// mudancaCPF
+// ideVinculo (S-2210, S-2221, S-2245)
+struct TIdeVinculo2 {
+  std::string cpfTrab;
+  std::string nisTrab;  // optional
+  std::string matricula;  // optional
+  std::string codCateg;  // optional
+
+  void Gerar(TEscritaModelo& e) const;
+  void LerIni(const IniFile& ini, const std::string& indice);
+};
+
+// ideVinculo (S-2220, S-2240)
+struct TIdeVinculo3 {
+  std::string cpfTrab;
+  std::string nisTrab;  // optional
+  std::string matricula;  // optional
+  std::string codCateg;  // optional
+
+  void Gerar(TEscritaModelo& e) const;
+  void LerIni(const IniFile& ini, const std::string& indice);
+};
+
+// mudancaCPF (S-2299, S-2399)
 struct TMudancaCPF {
   std::string novoCPF;
 
@@ -410,7 +432,7 @@ struct TMudancaCPF {
   void LerIni(const IniFile& ini, const std::string& indice);
 };
 
-// detVerbas
+// detVerbas (S-2299, S-2399)
 struct TDetVerbas {
   std::string codRubr;
   std::string ideTabRubr;
@@ -423,7 +445,7 @@ struct TDetVerbas {
   void LerIni(const IniFile& ini, const std::string& indice);
 };
 
-// infoSimples
+// infoSimples (S-2299, S-2399)
 struct TInfoSimples {
   std::string indSimples;
 
@@ -431,7 +453,7 @@ struct TInfoSimples {
   void LerIni(const IniFile& ini, const std::string& indice);
 };
 
-// quarentena
+// quarentena (S-2299, S-2399)
 struct TQuarentena {
   DateTime dtFimQuar = 0;
 
@@ -439,7 +461,7 @@ struct TQuarentena {
   void LerIni(const IniFile& ini, const std::string& indice);
 };
 
-// cargoFuncao
+// cargoFuncao (S-2300, S-2306)
 struct TCargoFuncao {
   std::string codCargo;
   std::string codFuncao;  // optional
@@ -448,7 +470,17 @@ struct TCargoFuncao {
   void LerIni(const IniFile& ini, const std::string& indice);
 };
 
-// instEnsino
+// remuneracao (S-2300, S-2306)
+struct TRemuneracao2 {
+  double vrSalFx = 0;
+  std::string undSalFixo;
+  std::string dscSalVar;  // optional
+
+  void Gerar(TEscritaModelo& e) const;
+  void LerIni(const IniFile& ini, const std::string& indice);
+};
+
+// instEnsino (S-2300, S-2306)
 struct TInstEnsino {
   std::string cnpjInstEnsino;  // optional
   std::string nmRazao;
@@ -463,7 +495,7 @@ struct TInstEnsino {
   void LerIni(const IniFile& ini, const std::string& indice);
 };
 
-// ageIntegracao
+// ageIntegracao (S-2300, S-2306)
 struct TAgeIntegracao {
   std::string cnpjAgntInteg;
   std::string nmRazao;
@@ -478,7 +510,7 @@ struct TAgeIntegracao {
   void LerIni(const IniFile& ini, const std::string& indice);
 };
 
-// supervisorEstagio
+// supervisorEstagio (S-2300, S-2306)
 struct TSupervisorEstagio {
   std::string cpfSupervisor;
   std::string nmSuperv;
@@ -487,7 +519,7 @@ struct TSupervisorEstagio {
   void LerIni(const IniFile& ini, const std::string& indice);
 };
 
-// infoEstagiario
+// infoEstagiario (S-2300, S-2306)
 struct TInfoEstagiario {
   std::string natEstagio;
   std::string nivEstagio;
@@ -503,7 +535,7 @@ struct TInfoEstagiario {
   void LerIni(const IniFile& ini, const std::string& indice);
 };
 
-// ideTrabSemVinculo
+// ideTrabSemVinculo (S-2306, S-2399)
 struct TIdeTrabSemVinculo {
   std::string cpfTrab;
   std::string nisTrab;  // optional
