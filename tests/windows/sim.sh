@@ -1,17 +1,15 @@
 #!/usr/bin/env bash
-# The government stand-in of the WinHTTP tests: luvaro-sim's gov role on loopback, HTTPS with
-# the test server certificate, asking for a client certificate of the test CA.
-#   sim-gov.sh start <luvaro-sim> <certs folder> <folder>   writes <folder>/url, records the
-#                                                           requests in <folder>/requests and
-#                                                           reads faults from <folder>/control
-#   sim-gov.sh stop <folder>
+# A stand-in of the Windows tests: luvaro-sim (a Linux program) in one of its roles on loopback,
+# recording the requests in <folder>/requests and reading faults from <folder>/control.
+#   sim.sh start <folder> <luvaro-sim> <role> [role options...]   writes <folder>/url
+#   sim.sh stop <folder>
 set -euo pipefail
 case "$1" in
   start)
-    sim=$2 certs=$3 dir=$4
+    dir=$2 sim=$3
+    shift 3
     rm -rf "$dir" && mkdir -p "$dir"
-    "$sim" gov --cert "$certs/server.pem" --key "$certs/server.key.pem" \
-      --client-ca "$certs/ca.pem" --output "$dir/requests" --control "$dir/control" \
+    "$sim" "$@" --output "$dir/requests" --control "$dir/control" \
       > "$dir/stdout" 2> "$dir/stderr" &
     echo $! > "$dir/pid"
     for _ in $(seq 1 300); do
