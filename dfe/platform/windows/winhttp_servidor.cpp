@@ -160,6 +160,9 @@ const char* IdentidadeServidor::Preparar(HINTERNET request) const {
   DWORD tamanho = sizeof flags;
   if (!WinHttpQueryOption(request, WINHTTP_OPTION_SECURITY_FLAGS, &flags, &tamanho))
     return "Falha lendo WINHTTP_OPTION_SECURITY_FLAGS. Erro:";
+  // What the read gives beyond the settable flags (the connection's strength) cannot be set.
+  flags &= SECURITY_FLAG_IGNORE_UNKNOWN_CA | SECURITY_FLAG_IGNORE_CERT_DATE_INVALID |
+           SECURITY_FLAG_IGNORE_CERT_CN_INVALID | SECURITY_FLAG_IGNORE_CERT_WRONG_USAGE;
   flags |= ignorar;
   if (!WinHttpSetOption(request, WINHTTP_OPTION_SECURITY_FLAGS, &flags, sizeof flags))
     return "Falha ajustando WINHTTP_OPTION_SECURITY_FLAGS. Erro:";
