@@ -26,12 +26,12 @@ err=$(tr -d '\r' < "$home/err")
 [[ "$err" == $'Iniciando...\n'* ]] || fail "process 3: $err"
 [[ "$err" == *$'Setando os parametros...\nErro: Erro na leitura dos parâmetros.\n\nERRO: Processo inválido.' ]] ||
   fail "process 3: $err"
-# The log: one file of today, the parameter error in windows-1252 ("â" is one byte, E2).
+# The log: one file of today, the start line in windows-1252 ("çã" are two bytes, E7 E3).
 log=$(ls "$home"/Logs/log_*.txt 2>/dev/null | head -n 1)
 if [ -z "$log" ]; then
   fail "no log file"
 else
-  grep -q $'par\xe2metros' "$log" || fail "log not in the ANSI code page: $(od -c "$log" | head)"
-  if grep -q $'par\xc3\xa2metros' "$log"; then fail "log in UTF-8"; fi
+  grep -q $'Inicio Applica\xe7\xe3o com os parametros: ' "$log" ||
+    fail "log not in the ANSI code page: $(od -c "$log" | head)"
 fi
 exit $status
