@@ -43,11 +43,11 @@ struct FalhaIdentidade {
 DWORD CodigoWinHttpDe(ServerIdentityFault fault) noexcept;
 
 // How one request checks its server, as `check` says. With the check on, WinHTTP keeps its own
-// checks (chain, dates, host name) against the Windows store; when cadeias/ holds authorities,
-// WinHTTP is told to let an unknown root through, and Confirmar, called after the handshake and
-// before any body byte leaves, accepts the server only when its chain ends at a root the
-// Windows store trusts or at one of those authorities. With the check off, every certificate
-// fault is ignored (the caller logs the warning).
+// checks of dates and host name; it is told to let an unknown root through, and Confirmar,
+// called after the handshake and before any body byte leaves, accepts the server only when its
+// chain ends at a root the Windows store trusts or at one of the authorities of cadeias/ (and
+// judges dates and host name again). With the check off, every certificate fault is ignored (the
+// caller logs the warning).
 class IdentidadeServidor {
  public:
   // Reads the authorities of check.pastaCadeias (every "*.pem", any letter case; a missing
@@ -73,7 +73,7 @@ class IdentidadeServidor {
 
  private:
   bool m_verificar = true;
-  CertStorePtr m_autoridades;  // memory store; null when cadeias/ holds none
+  CertStorePtr m_autoridades;  // memory store of cadeias/ (possibly empty); null: check off
   std::optional<FalhaIdentidade> m_falhaLeitura;
 };
 

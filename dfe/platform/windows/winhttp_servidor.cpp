@@ -1,6 +1,7 @@
 // What the WinHTTP clients share: URL parts, error texts and the server's identity.
 
 #include <algorithm>
+#include <cstddef>
 #include <cctype>
 #include <fstream>
 #include <iterator>
@@ -117,9 +118,14 @@ DWORD CodigoWinHttpDe(ServerIdentityFault fault) noexcept {
 
 IdentidadeServidor::IdentidadeServidor(const ServerIdentityCheck& check)
     : m_verificar(check.verificar) {
-  if (!m_verificar || check.pastaCadeias.empty()) return;
+  if (!m_verificar) return;
+  m_autoridades.reset(CertOpenStore(CERT_STORE_PROV_MEMORY, 0, 0, 0, nullptr));
+  if (!m_autoridades) {
+    m_falhaLeitura = FalhaIdentidade{ServerIdentityFault::AnchorFile, Hex8(GetLastError())};
+    return;
+  }
   std::error_code erro;
-  if (!fs::is_directory(check.pastaCadeias, erro)) return;
+  if (check.pastaCadeias.empty() || !fs::is_directory(check.pastaCadeias, erro)) return;
   std::vector<fs::path> arquivos;
   for (fs::directory_iterator it(check.pastaCadeias, erro), fim; !erro && it != fim;
        it.increment(erro))
@@ -130,12 +136,6 @@ IdentidadeServidor::IdentidadeServidor(const ServerIdentityCheck& check)
     return;
   }
   std::sort(arquivos.begin(), arquivos.end());
-  if (arquivos.empty()) return;
-  m_autoridades.reset(CertOpenStore(CERT_STORE_PROV_MEMORY, 0, 0, 0, nullptr));
-  if (!m_autoridades) {
-    m_falhaLeitura = FalhaIdentidade{ServerIdentityFault::AnchorFile, Hex8(GetLastError())};
-    return;
-  }
   for (const fs::path& arquivo : arquivos) {
     int adicionados = 0;
     std::optional<std::string> motivo = LerPem(arquivo, m_autoridades.get(), adicionados);
@@ -153,7 +153,7 @@ const char* IdentidadeServidor::Preparar(HINTERNET request) const {
   if (!m_verificar)
     ignorar = SECURITY_FLAG_IGNORE_UNKNOWN_CA | SECURITY_FLAG_IGNORE_CERT_DATE_INVALID |
               SECURITY_FLAG_IGNORE_CERT_CN_INVALID;
-  else if (m_autoridades)
+  else
     ignorar = SECURITY_FLAG_IGNORE_UNKNOWN_CA;  // Confirmar judges the root
   if (ignorar == 0) return nullptr;
   DWORD flags = 0;
@@ -171,7 +171,7 @@ const char* IdentidadeServidor::Preparar(HINTERNET request) const {
 
 std::optional<FalhaIdentidade> IdentidadeServidor::Confirmar(HINTERNET request,
                                                              const std::wstring& host) const {
-  if (!m_verificar || !m_autoridades) return std::nullopt;
+  if (!m_verificar) return std::nullopt;
   PCCERT_CONTEXT recebido = nullptr;
   DWORD tamanho = sizeof recebido;
   if (!WinHttpQueryOption(request, WINHTTP_OPTION_SERVER_CERT_CONTEXT, &recebido, &tamanho) ||
@@ -188,7 +188,16 @@ std::optional<FalhaIdentidade> IdentidadeServidor::Confirmar(HINTERNET request,
   configuracao.cAdditionalStore = 1;
   configuracao.rghAdditionalStore = adicionais;
   HCERTCHAINENGINE motor = nullptr;
-  if (!CertCreateCertificateChainEngine(&configuracao, &motor))
+  // Systems older than the structure (Wine 8.0 among them) know it without its last fields.
+  for (const DWORD tamanhoConfiguracao :
+       {DWORD{sizeof configuracao},
+        static_cast<DWORD>(offsetof(CERT_CHAIN_ENGINE_CONFIG, dwExclusiveFlags)),
+        static_cast<DWORD>(offsetof(CERT_CHAIN_ENGINE_CONFIG, hExclusiveRoot))}) {
+    configuracao.cbSize = tamanhoConfiguracao;
+    if (CertCreateCertificateChainEngine(&configuracao, &motor)) break;
+    if (GetLastError() != static_cast<DWORD>(E_INVALIDARG)) break;
+  }
+  if (motor == nullptr)
     return FalhaIdentidade{ServerIdentityFault::Invalid, "$" + Hex8(GetLastError())};
   const std::unique_ptr<void, CFree<&CertFreeCertificateChainEngine>> motorDono(motor);
 
@@ -207,14 +216,19 @@ std::optional<FalhaIdentidade> IdentidadeServidor::Confirmar(HINTERNET request,
 
   DWORD ignorar = 0;
   const DWORD estado = cadeia->TrustStatus.dwErrorStatus;
-  if ((estado & CERT_TRUST_IS_UNTRUSTED_ROOT) != 0 && (estado & CERT_TRUST_IS_PARTIAL_CHAIN) == 0 &&
-      cadeia->cChain > 0 && cadeia->rgpChain[0]->cElement > 0) {
+  // A chain that reaches no root at all (Wine's policy check lets it through).
+  if ((estado & CERT_TRUST_IS_PARTIAL_CHAIN) != 0 || cadeia->cChain == 0 ||
+      cadeia->rgpChain[0]->cElement == 0)
+    return FalhaIdentidade{ServerIdentityFault::UntrustedAuthority, ""};
+  if ((estado & CERT_TRUST_IS_UNTRUSTED_ROOT) != 0) {
     const CERT_SIMPLE_CHAIN* simples = cadeia->rgpChain[0];
     PCCERT_CONTEXT raiz = simples->rgpElement[simples->cElement - 1]->pCertContext;
     if (PCCERT_CONTEXT nossa = CertFindCertificateInStore(
             m_autoridades.get(), X509_ASN_ENCODING, 0, CERT_FIND_EXISTING, raiz, nullptr)) {
       CertFreeCertificateContext(nossa);
       ignorar = SECURITY_FLAG_IGNORE_UNKNOWN_CA;
+    } else {
+      return FalhaIdentidade{ServerIdentityFault::UntrustedAuthority, ""};
     }
   }
   // The whole judgement again, host name and dates included, with the shipped root trusted.
