@@ -57,6 +57,7 @@ HttpTransferHead PerformHttpTransfer(const HttpTransfer& pedido) {
 
   std::string url = pedido.url;
   const std::string* corpo = pedido.body;
+  bool repetido = false;
   for (int redirecionamentos = 0;; ++redirecionamentos) {
     const std::optional<PartesUrl> partes = DividirUrl(url);
     if (!partes) Falhar(ERROR_WINHTTP_INVALID_URL, pedido.readTimeout);
@@ -115,7 +116,18 @@ HttpTransferHead PerformHttpTransfer(const HttpTransfer& pedido) {
         Falhar(GetLastError(), pedido.readTimeout);
       enviados += escritos;
     }
-    if (!WinHttpReceiveResponse(r, nullptr)) Falhar(GetLastError(), pedido.readTimeout);
+    if (!WinHttpReceiveResponse(r, nullptr)) {
+      const DWORD erro = GetLastError();
+      // A GET that met a connection the server had already closed (Wine keeps connections
+      // between sessions) is sent once more; a POST never is.
+      if (!corpo && !repetido && (erro == ERROR_WINHTTP_INVALID_SERVER_RESPONSE ||
+                                  erro == ERROR_WINHTTP_CONNECTION_ERROR)) {
+        repetido = true;
+        --redirecionamentos;
+        continue;
+      }
+      Falhar(erro, pedido.readTimeout);
+    }
 
     HttpTransferHead resposta;
     DWORD status = 0;
