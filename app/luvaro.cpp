@@ -29,9 +29,10 @@ int RunLuvaro(int argc, char** argv, const WorkerRegistry& workers, UpdateStep u
 
   // Position 0 is the executable's full path, as the parameter log and file record it.
   std::vector<std::string> args;
-  const std::string self = platform::ExecutablePath().string();
-  args.push_back(!self.empty() ? self : (argc > 0 ? argv[0] : "Luvaro"));
-  for (int i = 1; i < argc; ++i) args.emplace_back(argv[i]);
+  const std::u8string self = platform::ExecutablePath().u8string();
+  args.push_back(!self.empty() ? std::string(self.begin(), self.end())
+                               : (argc > 0 ? argv[0] : "Luvaro"));
+  for (std::string& arg : platform::CommandLineArguments(argc, argv)) args.push_back(std::move(arg));
 
   if (UseHeadlessFront()) return RunHeadless(std::move(args), std::move(update), workers);
   return RunGuiFront(argc, argv, std::move(args), std::move(update), workers);

@@ -1,6 +1,5 @@
 #include "app/luvaro.h"
-#include "dfe/platform/linux/token_environment.h"
-#include "dfe/raii/curl.h"
+#include "dfe/ssl/ambiente_plataforma.h"
 #include "dfe/ssl/libxml2_global.h"
 #include "dfe/ws/process_time_zone.h"
 #include "update/atualizacao.h"
@@ -12,9 +11,9 @@ int main(int argc, char** argv) {
   // Process-wide: made before any thread starts, ended after the last one has stopped, in
   // reverse order.
   luvaro::LibXml2Global libxml2;
-  luvaro::CurlGlobal curl;
-  // The PKCS#11 module (LUVARO_PKCS11_MODULE, else the p11-kit proxy) loads on first use.
-  luvaro::TokenEnvironment tokens(luvaro::TokenEnvironment::ModuleFromEnvironment());
+  // The HTTP library and the token state (on Linux the PKCS#11 module, LUVARO_PKCS11_MODULE
+  // else the p11-kit proxy, loads on first use).
+  luvaro::AmbientePlataforma plataforma;
   // The time-zone setting that every web-service call makes equal to its configuration.
   luvaro::ProcessTimeZone fusoHorario;
 
@@ -22,7 +21,7 @@ int main(int argc, char** argv) {
   // identity check (LUVARO_VERIFICAR_SERVIDOR), the update server (LUVARO_ATUALIZACAO_URL) and
   // the application folder.
   luvaro::TAmbienteTransmissao ambiente;
-  ambiente.Tokens = &tokens;
+  ambiente.Tokens = &plataforma.Tokens();
   ambiente.TimeZone = &fusoHorario;
   ambiente.TimeOut = luvaro::TimeOutDoAmbiente();
   ambiente.VerificarServidor = luvaro::VerificarServidorDoAmbiente();

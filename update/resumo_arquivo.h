@@ -1,12 +1,4 @@
 #pragma once
 
-#include <filesystem>
-#include <string>
-
-namespace luvaro {
-
-// The SHA-256 of a file's bytes in lower-case hexadecimal. Throws EDFeException naming the file
-// when it cannot be read.
-std::string Sha256DoArquivo(const std::filesystem::path& pArquivo);
-
-}  // namespace luvaro
+// The digest the update check compares a downloaded installer with (Sha256DoArquivo).
+#include "dfe/resumo_sha256.h"

@@ -13,12 +13,22 @@
 
 namespace luvaro::platform {
 
+// The command line's arguments after the program's name, as UTF-8 text: argv itself on Linux;
+// on Windows the system's UTF-16 command line (argv holds it in the ANSI code page, which
+// loses what the code page cannot show).
+std::vector<std::string> CommandLineArguments(int argc, char** argv);
+
 // Full path of the running executable.
 std::filesystem::path ExecutablePath();
 
 // Appends the bytes to the file in one write, creating the file when missing. Throws
 // EDFeException naming the file and the system's reason on failure.
 void AppendToFile(const std::filesystem::path& file, std::string_view bytes);
+
+// UTF-8 text as the system's ANSI code page writes it, for the log and the parameter file: on
+// Linux UTF-8 itself; on Windows the ANSI code page, characters outside it replaced by the
+// conversion.
+std::string TextoAnsi(std::string_view utf8);
 
 // A running process as the system lists it.
 struct ProcessEntry {

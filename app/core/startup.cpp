@@ -36,7 +36,7 @@ void GravarArquivoParametros(const std::filesystem::path& arquivo,
                              const std::vector<std::string>& args) {
   std::string conteudo;
   for (const std::string& arg : args) conteudo += arg + "\r\n";
-  GravarArquivo(arquivo, conteudo);
+  GravarArquivo(arquivo, platform::TextoAnsi(conteudo));
 }
 
 }  // namespace

@@ -38,9 +38,11 @@ std::string TUtil::GetAppPath() {
   if (const char* home = std::getenv("LUVARO_HOME"); home && *home) {
     folder = home;
   } else {
-    folder = platform::ExecutablePath().parent_path().string();
+    const std::u8string texto = platform::ExecutablePath().parent_path().u8string();
+    folder.assign(texto.begin(), texto.end());
   }
-  if (folder.empty() || folder.back() != '/') folder += '/';
+  constexpr char kSeparador = static_cast<char>(fs::path::preferred_separator);
+  if (folder.empty() || (folder.back() != kSeparador && folder.back() != '/')) folder += kSeparador;
   return folder;
 }
 
@@ -55,7 +57,8 @@ void TUtil::LogAppend(const std::string& pMessage, std::chrono::system_clock::ti
 
   const std::tm local = LocalTime(pAgora);
   const fs::path file = folder / ("log_" + Format(local, "%d_%m_%Y") + ".txt");
-  platform::AppendToFile(file, Format(local, "%d-%m-%Y %H:%M:%S") + " - " + pMessage + "\r\n");
+  platform::AppendToFile(
+      file, platform::TextoAnsi(Format(local, "%d-%m-%Y %H:%M:%S") + " - " + pMessage + "\r\n"));
 }
 
 int TUtil::MatarProcesso(const std::string& ExeFileName) {

@@ -20,11 +20,13 @@ class TUtil {
  public:
   TUtil() = delete;
 
-  // The application folder with a trailing '/': LUVARO_HOME when set and not empty, else the
-  // folder of the running executable.
+  // The application folder ending with the path separator ('/'; '\\' on Windows, where a '/'
+  // ending LUVARO_HOME is kept): LUVARO_HOME when set and not empty, else the folder of the
+  // running executable, as UTF-8 text.
   static std::string GetAppPath();
 
-  // Appends "dd-MM-yyyy HH:mm:ss - " + pMessage + CR LF to Logs/log_dd_MM_yyyy.txt inside the
+  // Appends "dd-MM-yyyy HH:mm:ss - " + pMessage + CR LF, in the system's ANSI code page
+  // (platform::TextoAnsi), to Logs/log_dd_MM_yyyy.txt inside the
   // application folder, in local time. Nothing is written (and nothing fails) when the Logs
   // folder does not exist; the program never creates it. Throws EDFeException when the file
   // cannot be created, opened or written. Each line goes out in one write, so lines of

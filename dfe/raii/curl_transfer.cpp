@@ -122,8 +122,4 @@ long CurlResponseCode(CURL* h) {
   return status;
 }
 
-std::string HttpStatusText(long status, const std::string& reason) {
-  return std::to_string(status) + " - " + reason;
-}
-
 }  // namespace luvaro

@@ -15,6 +15,7 @@
 #include <curl/curl.h>
 
 #include "dfe/dfe_exception.h"
+#include "dfe/http_transfer.h"
 #include "dfe/raii/curl.h"
 #include "dfe/raii/curl_server_identity.h"
 #include "dfe/server_identity.h"
@@ -74,8 +75,5 @@ void PerformCurlTransfer(CURL* curl, CurlTransfer& transfer);
 
 // The status code of the last reply.
 long CurlResponseCode(CURL* curl);
-
-// "404 - Not Found": the status and the reason phrase as the server wrote them.
-std::string HttpStatusText(long status, const std::string& reason);
 
 }  // namespace luvaro

@@ -6,6 +6,10 @@
 # made by openssl that the tests compare theirs with:
 #   dado.txt                   the signed bytes
 #   <name>.<digest>.sig        RSA PKCS #1 v1.5 signature of dado.txt with <name>'s key
+#   ca.der.sha256              the SHA-256 of ca.der in hexadecimal
+# and an authority that no Windows store trusts, for the checks of cadeias/:
+#   ac-cadeias.pem             its certificate
+#   servidor-cadeias.pem, .key.pem  a TLS server certificate for localhost issued by it
 set -euo pipefail
 out=${1:?usage: make-certs.sh <folder>}
 rm -rf "$out"
@@ -17,6 +21,7 @@ for name in empresa san ecpf vencido a1; do
     -passout pass:senha-pfx -out "$name.pfx"
 done
 openssl x509 -in ca.pem -outform DER -out ca.der
+sha256sum ca.der | cut -c1-64 > ca.der.sha256  # the update tests serve ca.der as an installer
 printf 'Luvaro: evento S-1000 de 2024-03' > dado.txt
 for name in empresa a1; do
   for digest in sha1 sha256 sha512; do
@@ -24,3 +29,14 @@ for name in empresa a1; do
   done
 done
 mkdir -p assinados
+
+openssl req -x509 -newkey rsa:2048 -nodes -keyout ac-cadeias.key.pem -out ac-cadeias.pem \
+  -days 3650 -subj "/C=BR/O=Luvaro Teste/CN=AC CADEIAS TESTE" \
+  -addext "basicConstraints=critical,CA:true" -addext "keyUsage=critical,keyCertSign,cRLSign" \
+  2>/dev/null
+openssl req -newkey rsa:2048 -nodes -keyout servidor-cadeias.key.pem \
+  -out servidor-cadeias.csr -subj "/C=BR/O=Luvaro Teste/CN=localhost" 2>/dev/null
+printf '%s\n' "basicConstraints=CA:false" "keyUsage=critical,digitalSignature,keyEncipherment" \
+  "extendedKeyUsage=serverAuth" "subjectAltName=DNS:localhost,IP:127.0.0.1" > servidor-cadeias.ext
+openssl x509 -req -in servidor-cadeias.csr -CA ac-cadeias.pem -CAkey ac-cadeias.key.pem \
+  -set_serial 0x2A01 -days 3650 -extfile servidor-cadeias.ext -out servidor-cadeias.pem 2>/dev/null

@@ -23,6 +23,29 @@ namespace luvaro {
 
 namespace {
 
+// The whole content of the PFX file. A file that exists but cannot be opened or read through (a
+// folder, no permission, a failing disk) fails naming it with the system's reason, never taken
+// for an empty file: "Não foi possível ler o arquivo: <path> (<reason>)".
+std::string LerArquivoPFX(const std::filesystem::path& arquivo, const std::string& nome) {
+  const auto falha = [&nome](DWORD erro) {
+    const std::string motivo = SystemMessage(erro);
+    return EDFeException("Não foi possível ler o arquivo: " + nome + " (" +
+                         (motivo.empty() ? "erro " + std::to_string(erro) : motivo) + ")");
+  };
+  const HANDLE aberto = CreateFileW(arquivo.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (aberto == INVALID_HANDLE_VALUE) throw falha(GetLastError());
+  const std::unique_ptr<void, CFree<&CloseHandle>> dono(aberto);
+  std::string conteudo;
+  char bloco[65536];
+  for (;;) {
+    DWORD lidos = 0;
+    if (!ReadFile(aberto, bloco, sizeof bloco, &lidos, nullptr)) throw falha(GetLastError());
+    if (lidos == 0) return conteudo;
+    conteudo.append(bloco, lidos);
+  }
+}
+
 constexpr const char* kTituloEscolha = "Selecione um Certificado";
 constexpr const char* kPromptEscolha = "Selecione o Certificado que deseja utilizar:";
 constexpr const char* kMsgPinErrado =
@@ -184,9 +207,7 @@ void TDFeWinCrypt::CarregarCertificado() {
     std::error_code erro;
     if (!std::filesystem::exists(arquivo, erro))
       throw EDFeException("Arquivo: " + FpDFeSSL.ArquivoPFX() + " não encontrado");
-    std::ifstream in(arquivo, std::ios::binary);
-    FpDFeSSL.SetDadosPFX(
-        std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()));
+    FpDFeSSL.SetDadosPFX(LerArquivoPFX(arquivo, FpDFeSSL.ArquivoPFX()));
   }
 
   if (!FpDFeSSL.DadosPFX().empty()) {

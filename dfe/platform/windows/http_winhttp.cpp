@@ -1,5 +1,7 @@
 // The system HTTP back-end on WinHTTP: one POST per request, presenting the loaded certificate
-// context; failures carry WinHTTP's own codes. All handles live for one request only.
+// context; failures carry WinHTTP's own codes. All handles live for one request only. The
+// server's identity is checked as on Linux (winhttp_int.h): WinHTTP's own checks against the
+// Windows store plus the authorities of cadeias/, before the body leaves.
 
 #include "dfe/ssl/http_winhttp.h"
 
@@ -8,6 +10,7 @@
 #include <stdexcept>
 
 #include "dfe/platform/windows/cert_context_int.h"
+#include "dfe/platform/windows/winhttp_int.h"
 #include "dfe/ssl/dfe_ssl.h"
 #include "dfe/ssl/http_exception.h"
 #include "dfe/ssl/http_textos.h"
@@ -30,15 +33,15 @@ class RequestFailure : public std::runtime_error {
   int m_code;
 };
 
-// "Erro: <code> - <text>" with the system's text from WinHTTP's message table as the detail.
-std::string TextoErro(DWORD code) {
-  return MensagemErroHttp(static_cast<int>(code),
-                          SystemMessage(code, GetModuleHandleW(L"winhttp.dll")));
+// A server whose identity could not be confirmed: the message Linux gives, WinHTTP's code.
+[[noreturn]] void FalhaIdentidadeServidor(const PartesUrl& url, const FalhaIdentidade& falha) {
+  throw RequestFailure(static_cast<int>(CodigoWinHttpDe(falha.fault)),
+                       MensagemIdentidadeServidor(Utf8(url.host), falha.Motivo()));
 }
 
 [[noreturn]] void Falha(const std::string& passo) {
   const DWORD code = GetLastError();
-  throw RequestFailure(static_cast<int>(code), passo + TextoErro(code));
+  throw RequestFailure(static_cast<int>(code), passo + TextoErroWinHttp(code));
 }
 
 // The protocols a choice enables. Everything from TLS 1.2 on for LT_all: older versions reach
@@ -60,34 +63,6 @@ DWORD ProtocolosDe(TSSLType type) {
       break;
   }
   return WINHTTP_FLAG_SECURE_PROTOCOL_TLS1_2 | WINHTTP_FLAG_SECURE_PROTOCOL_TLS1_3;
-}
-
-struct PartesUrl {
-  std::wstring host;
-  std::wstring path;  // query included; "/" when empty
-  INTERNET_PORT port = 0;
-  bool https = false;
-  bool portaPadrao = true;
-};
-
-std::optional<PartesUrl> DividirUrl(const std::string& url) {
-  // A URL without a scheme is http.
-  const std::wstring completa = Utf16(url.find("://") == std::string::npos ? "http://" + url : url);
-  URL_COMPONENTS partes{};
-  partes.dwStructSize = sizeof partes;
-  partes.dwSchemeLength = partes.dwHostNameLength = partes.dwUrlPathLength =
-      partes.dwExtraInfoLength = static_cast<DWORD>(-1);
-  if (!WinHttpCrackUrl(completa.c_str(), static_cast<DWORD>(completa.size()), 0, &partes))
-    return std::nullopt;
-  PartesUrl resultado;
-  resultado.https = partes.nScheme == INTERNET_SCHEME_HTTPS;
-  resultado.host.assign(partes.lpszHostName, partes.dwHostNameLength);
-  resultado.path.assign(partes.lpszUrlPath, partes.dwUrlPathLength);
-  resultado.path.append(partes.lpszExtraInfo, partes.dwExtraInfoLength);
-  if (resultado.path.empty()) resultado.path = L"/";
-  resultado.port = partes.nPort;
-  resultado.portaPadrao = partes.nPort == (resultado.https ? 443 : 80);
-  return resultado;
 }
 
 // The request's own header lines, each ending in CR LF.
@@ -130,6 +105,8 @@ struct TDFeHttpWinHttp::Impl {
   TSSLType SSLType = TSSLType::LT_all;
   int HTTPResultCode = 0;
   int InternalErrorCode = 0;
+  bool VerificarServidor = true;
+  std::filesystem::path PastaCadeias;
 
   // The handles of the request in progress. Abortar closes the root handle from another
   // thread, which makes a call in progress fail; so the handles are closed under the mutex and
@@ -179,9 +156,14 @@ std::string TDFeHttpWinHttp::Impl::Execute(const std::string& data) {
   const std::optional<PartesUrl> url = DividirUrl(Url);
   if (!url)
     throw RequestFailure(ERROR_WINHTTP_INVALID_URL,
-                         "Falha ao conectar no Host. Erro:" + TextoErro(ERROR_WINHTTP_INVALID_URL));
+                         "Falha ao conectar no Host. Erro:" + TextoErroWinHttp(ERROR_WINHTTP_INVALID_URL));
   // The client certificate goes only to https servers.
   const CertContext* cert = url->https ? certContext : nullptr;
+  std::optional<IdentidadeServidor> identidade;
+  if (url->https) {
+    identidade.emplace(ServerIdentityCheck{VerificarServidor, PastaCadeias, {}});
+    if (const auto& falha = identidade->FalhaLeitura()) FalhaIdentidadeServidor(*url, *falha);
+  }
 
   std::string proxyHost = ProxyHost.empty() ? ProxyDoUsuario() : ProxyHost;
   {
@@ -238,11 +220,27 @@ std::string TDFeHttpWinHttp::Impl::Execute(const std::string& data) {
                      static_cast<DWORD>(pass.size()));
   }
 
+  DWORD falhaSegura = 0;
+  if (identidade) {
+    if (const char* passo = identidade->Preparar(request)) Falha(passo);
+    ObservarFalhaSegura(request, &falhaSegura);
+  }
+
   const std::wstring headers = Cabecalhos(*url, MimeType, Charsets, SOAPAction);
   Step(request, "");
   if (!WinHttpSendRequest(request, headers.c_str(), static_cast<DWORD>(headers.size()),
-                          WINHTTP_NO_REQUEST_DATA, 0, static_cast<DWORD>(data.size()), 0))
+                          WINHTTP_NO_REQUEST_DATA, 0, static_cast<DWORD>(data.size()), 0)) {
+    const DWORD erro = GetLastError();
+    if (identidade)
+      if (const auto falha = identidade->FalhaDoEnvio(erro, falhaSegura))
+        FalhaIdentidadeServidor(*url, *falha);
+    SetLastError(erro);
     Falha("Falha no Envio da Requisição.\r\n");
+  }
+  // The server's identity is settled after the handshake, before a body byte leaves.
+  if (identidade)
+    if (const auto falha = identidade->Confirmar(request, url->host))
+      FalhaIdentidadeServidor(*url, *falha);
   for (std::size_t at = 0; at < data.size();) {
     DWORD written = 0;
     if (!WinHttpWriteData(request, data.data() + at, static_cast<DWORD>(data.size() - at),
@@ -293,6 +291,8 @@ void TDFeHttpWinHttp::ConfigurarHTTP(const std::string& AURL, const std::string&
   FImpl->ProxyUser = FpDFeSSL.ProxyUser();
   FImpl->ProxyPass = FpDFeSSL.ProxyPass();
   FImpl->TimeOut = FpDFeSSL.TimeOut();
+  FImpl->VerificarServidor = FpDFeSSL.VerificarServidor();
+  FImpl->PastaCadeias = FpDFeSSL.PastaCadeias();
   FImpl->Url = AURL;
   FImpl->SOAPAction = ASoapAction;
   if (!AMimeType.empty()) FImpl->MimeType = AMimeType;
@@ -301,6 +301,11 @@ void TDFeHttpWinHttp::ConfigurarHTTP(const std::string& AURL, const std::string&
 std::string TDFeHttpWinHttp::Enviar(const std::string& ConteudoXML, const std::string& AURL,
                                     const std::string& ASoapAction, const std::string& AMimeType) {
   ConfigurarHTTP(AURL, ASoapAction, AMimeType);
+  if (!FImpl->VerificarServidor) {
+    // The choice is never silent: every request to a server left unchecked says so.
+    if (const auto url = DividirUrl(AURL); url && url->https)
+      FpDFeSSL.Avisar(AvisoServidorNaoVerificado(Utf8(url->host)));
+  }
   std::string reply;
   try {
     reply = FImpl->Execute(ConteudoXML);

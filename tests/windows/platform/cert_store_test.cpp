@@ -13,6 +13,7 @@
 #include "dfe/dfe_exception.h"
 #include "dfe/platform/windows/cert_store_cryptoapi.h"
 #include "dfe/platform/windows/token_environment.h"
+#include "dfe/platform/windows/windows_text.h"
 #include "dfe/ssl/codec.h"
 #include "dfe/ssl/dfe_ssl.h"
 #include "dfe/xml/data_hora.h"
@@ -125,6 +126,9 @@ TEST_F(CertStoreTest, LoadsBySerialNumber) {
 
 TEST_F(CertStoreTest, LoadingFailures) {
   const std::string ausente = CertsDir().string() + "\\nao-existe.pfx";
+  // A PFX file that exists but cannot be read (here a folder): named with the system's reason,
+  // never taken for an empty file.
+  const std::string pasta = CertsDir().string() + "\\assinados";
   const struct {
     const char* name;
     std::function<void(TDFeSSL&)> set;
@@ -135,6 +139,9 @@ TEST_F(CertStoreTest, LoadingFailures) {
       {"nothing given", [](TDFeSSL&) {}, "DadosPFX, ArquivoPFX ou NumeroSerie não especificados !"},
       {"PFX file missing", [&](TDFeSSL& s) { s.SetArquivoPFX(ausente); },
        "Arquivo: " + ausente + " não encontrado"},
+      {"PFX file that cannot be read", [&](TDFeSSL& s) { s.SetArquivoPFX(pasta); },
+       "Não foi possível ler o arquivo: " + pasta + " (" + SystemMessage(ERROR_ACCESS_DENIED) +
+           ")"},
       {"not PFX bytes", [](TDFeSSL& s) { s.SetDadosPFX("isto não é um PFX"); },
        "PFXDataToCertContextWinApi: DadosPFX informado não são válidos"},
       {"wrong password",

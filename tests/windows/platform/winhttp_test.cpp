@@ -9,11 +9,14 @@
 
 #include <fstream>
 #include <memory>
+#include <utility>
+#include <vector>
 
 #include "dfe/platform/windows/token_environment.h"
 #include "dfe/ssl/dfe_ssl.h"
 #include "dfe/ssl/http_exception.h"
 #include "tests/support/temp_dir.h"
+#include "tests/windows/support/sims.h"
 #include "tests/windows/support/store_import.h"
 
 namespace luvaro::test {
@@ -24,20 +27,11 @@ constexpr const char* kEnvelope =
     "<consulta>ação</consulta></soap:Body></soap:Envelope>";
 
 std::filesystem::path SimDir() {
-  const char* dir = std::getenv("LUVARO_TEST_SIM");
-  if (dir == nullptr || *dir == '\0') throw std::runtime_error("LUVARO_TEST_SIM is not set");
-  return dir;
+  return test::SimDir("gov");
 }
 
-// The stand-in's address under the name its certificate carries: the server's identity is
-// checked (Wine 8.0 matches no IP address entry of the certificate's alternative names).
 std::string BaseUrl() {
-  std::string url = ReadFile(SimDir() / "url");
-  while (!url.empty() && (url.back() == '\n' || url.back() == '\r')) url.pop_back();
-  const std::string ip = "127.0.0.1";
-  if (const auto at = url.find(ip); at != std::string::npos)
-    url.replace(at, ip.size(), "localhost");
-  return url;
+  return SimUrl("gov");
 }
 
 // The test CA among the current user's trusted roots, so that WinHTTP accepts the server.
@@ -54,10 +48,8 @@ void ConfiarNaAC() {
 
 // The folder of the last request the stand-in recorded.
 std::filesystem::path UltimaRequisicao() {
-  std::filesystem::path last;
-  for (const auto& entry : std::filesystem::directory_iterator(SimDir() / "requests"))
-    if (last.empty() || entry.path().filename() > last.filename()) last = entry.path();
-  return last;
+  const auto pastas = SimRequests("gov");
+  return pastas.empty() ? std::filesystem::path() : pastas.back();
 }
 
 class WinHttpTest : public ::testing::Test {
@@ -151,6 +143,74 @@ TEST_F(WinHttpTest, FailuresCarryWinHttpCodes) {
     EXPECT_NE(std::string(e.what()).find("Falha no Envio da Requisição."), std::string::npos)
         << e.what();
     EXPECT_NE(std::string(e.what()).find("Erro: 12029"), std::string::npos) << e.what();
+  }
+}
+
+// The server's identity against the application folder's cadeias/: the stand-in presents a
+// certificate of an authority that no Windows store here trusts (the test CA of the other tests
+// is among the trusted roots, so it could not show what cadeias/ adds).
+struct LinhaIdentidade {
+  const char* nome;
+  std::vector<std::pair<std::string, std::string>> cadeias;  // file name, contents
+  bool verificar;
+  int codigo;          // 0: accepted
+  std::string causa;   // the failure's cause
+};
+
+TEST_F(WinHttpTest, ServerIdentityAgainstTheAuthoritiesOfCadeias) {
+  const std::string ac = ReadFile(CertsDir() / "ac-cadeias.pem");
+  const std::string outra = ReadFile(CertsDir() / "ca.pem");
+  const std::string inicio = "Não foi possível confirmar a identidade do servidor localhost: ";
+  const std::string naoConfiavel =
+      inicio + "o certificado do servidor não foi emitido por uma autoridade confiável.";
+  const LinhaIdentidade linhas[] = {
+      {"its authority in cadeias/", {{"ac.PEM", ac}, {"LEIA-ME.txt", "não é lido"}}, true, 0, ""},
+      {"another authority in cadeias/", {{"outra.pem", outra}}, true, 12045, naoConfiavel},
+      // WinHTTP's own check refuses it, in the same words.
+      {"cadeias/ empty", {}, true, 12045, naoConfiavel},
+      {"a file of cadeias/ that holds no certificate",
+       {{"ac.pem", ac}, {"quebrado.pem", "-----BEGIN CERTIFICATE-----\nnão é base64\n"}},
+       true,
+       12169,
+       inicio + "não foi possível ler as autoridades confiáveis da pasta cadeias (quebrado.pem: "
+                "bloco de certificado sem o seu fim)."},
+      {"the check off", {{"outra.pem", outra}}, false, 0, ""},
+  };
+  const std::string url = SimUrl("gov_cadeias") + "servico/envio.svc";
+  for (const LinhaIdentidade& linha : linhas) {
+    SCOPED_TRACE(linha.nome);
+    TempDir pasta("luvaro-cadeias");
+    const auto cadeias = pasta / "cadeias";
+    std::filesystem::create_directories(cadeias);
+    for (const auto& [nome, conteudo] : linha.cadeias) WriteFile(cadeias / nome, conteudo);
+    auto ssl = Facade();
+    ssl->SetPastaCadeias(cadeias);
+    ssl->SetVerificarServidor(linha.verificar);
+    std::vector<std::string> avisos;
+    ssl->SetOnAviso([&avisos](const std::string& aviso) { avisos.push_back(aviso); });
+    const std::size_t antes = SimRequests("gov_cadeias").size();
+
+    std::string envelope = kEnvelope;
+    if (linha.codigo == 0) {
+      EXPECT_NE(ssl->Enviar(envelope, url, "acao").find("Envelope"), std::string::npos);
+      const auto depois = SimRequests("gov_cadeias");
+      ASSERT_EQ(depois.size(), antes + 1);
+      EXPECT_EQ(ReadFile(depois.back() / "body"), kEnvelope);
+    } else {
+      try {
+        ssl->Enviar(envelope, url, "acao");
+        ADD_FAILURE() << "accepted";
+      } catch (const EDFeHttpException& e) {
+        EXPECT_EQ(e.InternalErrorCode(), linha.codigo);
+        EXPECT_EQ(e.Cause(), linha.causa);
+      }
+      // Nothing of the request reached the stand-in's record.
+      EXPECT_EQ(SimRequests("gov_cadeias").size(), antes);
+    }
+    EXPECT_EQ(avisos, linha.verificar ? std::vector<std::string>{}
+                                      : std::vector<std::string>{
+                                            "ATENÇÃO: identidade do servidor localhost não "
+                                            "verificada."});
   }
 }
 

@@ -3,6 +3,7 @@
 
 #include "app/core/platform.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdint>
@@ -76,6 +77,14 @@ bool ReadStat(const fs::path& dir, char& state, std::string& comm) {
 }
 
 }  // namespace
+
+std::vector<std::string> CommandLineArguments(int argc, char** argv) {
+  return std::vector<std::string>(argv + std::min(argc, 1), argv + std::max(argc, 0));
+}
+
+std::string TextoAnsi(std::string_view utf8) {
+  return std::string(utf8);
+}
 
 fs::path ExecutablePath() {
   std::string self = ReadLink("/proc/self/exe");

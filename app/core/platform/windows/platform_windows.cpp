@@ -4,8 +4,10 @@
 #include "app/core/platform.h"
 
 #include <windows.h>
+#include <shellapi.h>
 #include <tlhelp32.h>
 
+#include <algorithm>
 #include <atomic>
 #include <memory>
 #include <utility>
@@ -66,6 +68,27 @@ std::string ProcessImage(DWORD pid) {
 }
 
 }  // namespace
+
+std::vector<std::string> CommandLineArguments(int, char**) {
+  std::vector<std::string> args;
+  int count = 0;
+  const std::unique_ptr<LPWSTR, decltype(&LocalFree)> argv(
+      CommandLineToArgvW(GetCommandLineW(), &count), &LocalFree);
+  if (!argv) return args;
+  for (int i = 1; i < count; ++i) args.push_back(Utf8(argv.get()[i]));
+  return args;
+}
+
+std::string TextoAnsi(std::string_view utf8) {
+  const std::wstring texto = Utf16(utf8);
+  if (texto.empty()) return {};
+  const int tamanho = WideCharToMultiByte(CP_ACP, 0, texto.data(), static_cast<int>(texto.size()),
+                                          nullptr, 0, nullptr, nullptr);
+  std::string ansi(static_cast<std::size_t>(std::max(tamanho, 0)), '\0');
+  WideCharToMultiByte(CP_ACP, 0, texto.data(), static_cast<int>(texto.size()), ansi.data(),
+                      tamanho, nullptr, nullptr);
+  return ansi;
+}
 
 fs::path ExecutablePath() {
   std::wstring path(MAX_PATH, L'\0');

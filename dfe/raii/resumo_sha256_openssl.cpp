@@ -1,4 +1,4 @@
-#include "update/resumo_arquivo.h"
+#include "dfe/resumo_sha256.h"
 
 #include <openssl/evp.h>
 

@@ -5,7 +5,8 @@
 #include <random>
 #include <system_error>
 
-#include "dfe/raii/curl_transfer.h"
+#include "dfe/dfe_exception.h"
+#include "dfe/http_transfer.h"
 #include "update/versao.h"
 
 namespace luvaro {
@@ -35,54 +36,32 @@ fs::path NomeTemporario(const fs::path& alvo) {
 
 }  // namespace
 
-// One download while curl runs it: the temporary file and what has arrived.
+// One download while it runs: the temporary file and what has arrived.
 struct DownloadEmCurso {
   explicit DownloadEmCurso(THttpDownloadProgress& pDono) : dono(pDono) {}
 
   THttpDownloadProgress& dono;
-  CURL* curl = nullptr;
   fs::path temporario;
   std::ofstream arquivo;
-  CurlTransfer transferencia;
   std::int64_t recebidos = 0;
   std::int64_t anunciado = 0;  // 0: the server did not say
-  bool corpoIniciado = false;
 
-  size_t Receber(const char* data, size_t tamanho) {
-    const long status = CurlResponseCode(curl);
-    if (status >= 300 && status < 400) return tamanho;  // a redirect being followed
-    if (status != 200)
-      throw EDFeException("O servidor respondeu " + HttpStatusText(status, transferencia.reason) +
-                          ".");
-    if (!corpoIniciado) {
-      corpoIniciado = true;
-      curl_off_t total = -1;
-      curl_easy_getinfo(curl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &total);
-      anunciado = total > 0 ? total : 0;
-      dono.FBytesToTransfer = anunciado;
-    }
-    arquivo.write(data, static_cast<std::streamsize>(tamanho));
+  void Iniciar(const HttpTransferHead& resposta) {
+    if (resposta.status != 200)
+      throw EDFeException("O servidor respondeu " +
+                          HttpStatusText(resposta.status, resposta.reason) + ".");
+    anunciado = resposta.announced;
+    dono.FBytesToTransfer = anunciado;
+  }
+
+  void Receber(std::string_view dados) {
+    arquivo.write(dados.data(), static_cast<std::streamsize>(dados.size()));
     if (!arquivo) FalhaArquivo("gravar", temporario);
-    recebidos += static_cast<std::int64_t>(tamanho);
+    recebidos += static_cast<std::int64_t>(dados.size());
     if (dono.FBytesToTransfer != 0)
       dono.SetProgress(PercentualProgresso(recebidos, dono.FBytesToTransfer));
-    return tamanho;
   }
 };
-
-namespace {
-
-size_t AoReceber(char* data, size_t size, size_t count, void* user) {
-  auto* download = static_cast<DownloadEmCurso*>(user);
-  try {
-    return download->Receber(data, size * count);
-  } catch (...) {
-    download->transferencia.failure = std::current_exception();
-    return 0;  // curl ends the transfer with a write error
-  }
-}
-
-}  // namespace
 
 int PercentualProgresso(std::int64_t pRecebidos, std::int64_t pTotal) {
   if (pTotal <= 0 || pRecebidos <= 0) return 0;
@@ -128,21 +107,17 @@ void THttpDownloadProgress::Baixar(const std::string& aFileUrl, const fs::path& 
   download.arquivo.open(download.temporario, std::ios::binary | std::ios::trunc);
   if (!download.arquivo) FalhaArquivo("criar", download.temporario);
   try {
-    CurlEasyPtr curl = NewCurlEasy();
-    CURL* h = curl.get();
-    download.curl = h;
-    PrepareCurlTransfer(h, download.transferencia, kTempoLimiteDownload, AgenteUsuario());
-    SetCurlOption(h, CURLOPT_URL, aFileUrl.c_str());
-    VerifyServerIdentity(h, download.transferencia, Identidade, aFileUrl);
-    SetCurlOption(h, CURLOPT_HTTPGET, 1L);
-    SetCurlOption(h, CURLOPT_WRITEFUNCTION, &AoReceber);
-    SetCurlOption(h, CURLOPT_WRITEDATA, static_cast<void*>(&download));
-    PerformCurlTransfer(h, download.transferencia);
-
-    const long status = CurlResponseCode(h);
-    if (status != 200)
-      throw EDFeException("O servidor respondeu " +
-                          HttpStatusText(status, download.transferencia.reason) + ".");
+    HttpTransfer transferencia;
+    transferencia.url = aFileUrl;
+    transferencia.readTimeout = kTempoLimiteDownload;
+    transferencia.userAgent = AgenteUsuario();
+    transferencia.identity = &Identidade;
+    transferencia.onResponse = [&download](const HttpTransferHead& r) { download.Iniciar(r); };
+    transferencia.onBody = [&download](std::string_view dados) { download.Receber(dados); };
+    const HttpTransferHead resposta = PerformHttpTransfer(transferencia);
+    if (resposta.status != 200)
+      throw EDFeException("O servidor respondeu " + HttpStatusText(resposta.status, resposta.reason) +
+                          ".");
     if (download.anunciado != 0 && download.recebidos != download.anunciado)
       throw EDFeException("Download incompleto: " + std::to_string(download.recebidos) + " de " +
                           std::to_string(download.anunciado) + " bytes recebidos.");
