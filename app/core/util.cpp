@@ -1,7 +1,6 @@
 #include "app/core/util.h"
 
 #include <cctype>
-#include <cstdlib>
 #include <ctime>
 #include <filesystem>
 #include <system_error>
@@ -34,14 +33,18 @@ std::string ToUpperAscii(std::string text) {
 }  // namespace
 
 std::string TUtil::GetAppPath() {
-  std::string folder;
-  if (const char* home = std::getenv("LUVARO_HOME"); home && *home) {
-    folder = home;
-  } else {
-    folder = platform::ExecutablePath().parent_path().string();
-  }
+  std::string folder = Pastas().Usuario.string();
   if (folder.empty() || folder.back() != '/') folder += '/';
   return folder;
+}
+
+TPastasAplicacao TUtil::Pastas() {
+  return ResolverPastasAplicacao(platform::ExecutablePath().parent_path(),
+                                 AmbientePastas::DoProcesso());
+}
+
+fs::path TUtil::GetDataPath(std::string_view nome) {
+  return Pastas().Leitura(nome);
 }
 
 void TUtil::LogAppend(const std::string& pMessage) {
