@@ -1,5 +1,7 @@
 #include "esocial/esocial_evento.h"
 
+#include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <system_error>
 #include <random>
@@ -16,6 +18,16 @@ namespace luvaro {
 namespace {
 
 constexpr std::string_view kDeclaracaoUTF8 = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>";
+
+// The document holds "<signature" in any letter case; searched in place, as a lot of a thousand
+// documents would otherwise copy each one just to lower its case.
+bool TemAssinatura(std::string_view documento) {
+  constexpr std::string_view kMarca = "<signature";
+  return std::search(documento.begin(), documento.end(), kMarca.begin(), kMarca.end(),
+                     [](char a, char b) {
+                       return std::tolower(static_cast<unsigned char>(a)) == b;
+                     }) != documento.end();
+}
 
 // The number zero-padded to `largura` digits; a longer one keeps only its last digits.
 std::string numero(long long valor, std::size_t largura) {
@@ -49,7 +61,7 @@ void TeSocialEvento::SetXML(const std::string& Value) {
   // A signed document stays as it came, except for its XML declaration: the lot carries the
   // event inside its own document, where a declaration cannot stand (the declaration is no
   // part of what the signature covers).
-  if (lowerAscii(Value).find("<signature") != std::string::npos) {
+  if (TemAssinatura(Value)) {
     FXML = RemoverDeclaracaoXML(Value);
     return;
   }

@@ -65,7 +65,21 @@ void TAtualizacao::VerificarAtualizacao() {
   Status("Verificando atualização...");
   const std::optional<TResultVersao> versao = ConsultarVersaoServidor();
   if (!versao) return;
-  switch (DecidirAtualizacao(VersaoOrvaneInstalada, *versao)) {
+  const TDecisaoAtualizacao decisao = DecidirAtualizacao(VersaoOrvaneInstalada, *versao);
+  if (FConfig.InstaladoPorPacote && (decisao == TDecisaoAtualizacao::Baixar ||
+                                     decisao == TDecisaoAtualizacao::OrvaneDesatualizado)) {
+    // The package manager replaces this program; an installer of ours would fight it (and
+    // cannot write where the package put the program). The job runs with this version.
+    std::string texto = "Nova versão do Luvaro disponível: " + versao->versaoAtual +
+                        " (em uso: " + std::string(kVersaoLuvaro) + ").";
+    if (decisao == TDecisaoAtualizacao::OrvaneDesatualizado)
+      texto += " Ela requer o Orvane " + versao->versaoOrvane + " ou posterior.";
+    Registrar(texto +
+              " O programa foi instalado por um pacote do sistema e é atualizado pelo gerenciador "
+              "de pacotes; a execução segue sem atualização.");
+    return;
+  }
+  switch (decisao) {
     case TDecisaoAtualizacao::OrvaneAbaixoMinimo:
       TMensagem::mostrarMsgErro(FFront, FLoop, kMsgOrvaneAbaixoMinimo, false);
       FTerminateProgram = true;

@@ -41,7 +41,9 @@ class TAtualizacao {
   // message. A failed or incomplete download is written to the log, leaves no file of its own
   // behind (the installer already in place stays) and ends it with neither flag. So does an
   // installer that cannot be trusted: a plain-HTTP address after a query over HTTPS (never
-  // downloaded), and a download whose SHA-256 differs from the one the answer states.
+  // downloaded), and a download whose SHA-256 differs from the one the answer states. A program
+  // installed by a system package only writes a newer version to the log and goes on (the
+  // package manager updates it); an ERP below this program's minimum still stops it.
   void VerificarAtualizacao();
 
  private:

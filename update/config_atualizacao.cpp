@@ -31,7 +31,10 @@ TConfigAtualizacao MontarConfigAtualizacao(std::optional<std::string_view> pUrlB
 TConfigAtualizacao ConfigAtualizacaoDoAmbiente() {
   std::optional<std::string_view> base;
   if (const char* valor = std::getenv("LUVARO_ATUALIZACAO_URL")) base = valor;
-  TConfigAtualizacao config = MontarConfigAtualizacao(base, TUtil::GetAppPath());
+  const TPastasAplicacao pastas = TUtil::Pastas();
+  TConfigAtualizacao config = MontarConfigAtualizacao(base, pastas.Usuario);
+  config.Identidade.pastaCadeias = pastas.Leitura(kPastaCadeias);
+  config.InstaladoPorPacote = pastas.InstaladoPorPacote;
   config.Identidade.verificar = VerificarServidorDoValor(std::getenv(kVariavelVerificarServidor));
   config.Identidade.aviso = [](const std::string& aviso) {
     try {

@@ -20,6 +20,9 @@ struct TConfigAtualizacao {
   // How the update server and the installer's server are checked: on, against the system's
   // roots plus the application folder's cadeias/.
   ServerIdentityCheck Identidade;
+  // Installed by a system package: the package manager updates the program, so a newer
+  // version is only written to the log, never downloaded or started.
+  bool InstaladoPorPacote = false;
 };
 
 // The update server used when none is configured.
@@ -31,8 +34,9 @@ std::string_view UrlAtualizacaoPadrao();
 TConfigAtualizacao MontarConfigAtualizacao(std::optional<std::string_view> pUrlBase,
                                            std::filesystem::path pPastaAplicacao);
 
-// The same from the environment: LUVARO_ATUALIZACAO_URL, the application folder (LUVARO_HOME
-// or the executable's folder), LUVARO_ESPERA_INSTALADOR_MS (a whole number of milliseconds
+// The same from the environment: LUVARO_ATUALIZACAO_URL, the application folder and the
+// cadeias/ in use (TUtil::GetAppPath, TUtil::GetDataPath), whether a system package installed
+// the program, LUVARO_ESPERA_INSTALADOR_MS (a whole number of milliseconds
 // from 1 on; else 60 seconds) and LUVARO_VERIFICAR_SERVIDOR ("0": servers unchecked, each
 // request logging the warning). Called by main() before any thread starts.
 TConfigAtualizacao ConfigAtualizacaoDoAmbiente();

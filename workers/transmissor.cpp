@@ -169,7 +169,11 @@ void TTransmissor::SetarConfiguracoes() {
   SetarEmissaoPath();
   arquivos.SetSepararPorCNPJ(false);
   arquivos.SetPathSalvar(pastaAplicacao + "/Docs/");
-  arquivos.SetPathSchemas(pastaAplicacao + "/schemas");
+  // What the program reads but never writes may come with an installed program rather than
+  // from the application folder (app/core/pastas_aplicacao.h).
+  arquivos.SetPathSchemas(TUtil::GetDataPath("schemas").string());
+  arquivos.SetIniServicos(TUtil::GetDataPath(webServices.ResourceName() + ".ini").string());
+  componente.SSL().SetPastaCadeias(TUtil::GetDataPath(kPastaCadeias));
 
   Status("Configurando certificado...");
   FCertificado = std::make_unique<TCertificado>(componente);

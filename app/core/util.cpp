@@ -1,7 +1,6 @@
 #include "app/core/util.h"
 
 #include <cctype>
-#include <cstdlib>
 #include <ctime>
 #include <filesystem>
 #include <system_error>
@@ -34,16 +33,20 @@ std::string ToUpperAscii(std::string text) {
 }  // namespace
 
 std::string TUtil::GetAppPath() {
-  std::string folder;
-  if (const char* home = std::getenv("LUVARO_HOME"); home && *home) {
-    folder = home;
-  } else {
-    const std::u8string texto = platform::ExecutablePath().parent_path().u8string();
-    folder.assign(texto.begin(), texto.end());
-  }
+  const std::u8string texto = Pastas().Usuario.u8string();
+  std::string folder(texto.begin(), texto.end());
   constexpr char kSeparador = static_cast<char>(fs::path::preferred_separator);
   if (folder.empty() || (folder.back() != kSeparador && folder.back() != '/')) folder += kSeparador;
   return folder;
+}
+
+TPastasAplicacao TUtil::Pastas() {
+  return ResolverPastasAplicacao(platform::ExecutablePath().parent_path(),
+                                 AmbientePastas::DoProcesso());
+}
+
+fs::path TUtil::GetDataPath(std::string_view nome) {
+  return Pastas().Leitura(nome);
 }
 
 void TUtil::LogAppend(const std::string& pMessage) {

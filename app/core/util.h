@@ -2,8 +2,12 @@
 
 #include <chrono>
 #include <cstdint>
+#include <filesystem>
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include "app/core/pastas_aplicacao.h"
 
 namespace luvaro {
 
@@ -21,9 +25,15 @@ class TUtil {
   TUtil() = delete;
 
   // The application folder ending with the path separator ('/'; '\\' on Windows, where a '/'
-  // ending LUVARO_HOME is kept): LUVARO_HOME when set and not empty, else the folder of the
-  // running executable, as UTF-8 text.
+  // ending LUVARO_HOME is kept), as UTF-8 text: LUVARO_HOME when set and not empty; else the
+  // folder of the running executable, or, for a program installed by a system package, the
+  // user's folder (see TPastasAplicacao).
   static std::string GetAppPath();
+  // The program's folders under the current environment.
+  static TPastasAplicacao Pastas();
+  // Where a file or folder the program reads but does not write (schemas, cadeias, a service
+  // table) is taken from: the application folder's own, else the installed program's.
+  static std::filesystem::path GetDataPath(std::string_view nome);
 
   // Appends "dd-MM-yyyy HH:mm:ss - " + pMessage + CR LF, in the system's ANSI code page
   // (platform::TextoAnsi), to Logs/log_dd_MM_yyyy.txt inside the

@@ -504,5 +504,92 @@ TEST_F(UpdateE2E, FailedDownloadStartsNothingAndTheJobRuns) {
   }
 }
 
+// A program installed by a system package (the package's mark beside a copy of the executable)
+// never downloads or starts an installer: a newer version is written to the log, in the user's
+// folder, and the job runs with this one; an ERP below this program's minimum still stops it.
+TEST_F(UpdateE2E, InstalledBySystemPackageOnlyLogsNewerVersions) {
+  const fs::path programa = home / "opt" / "luvaro";
+  fs::create_directories(programa);
+  fs::copy_file(kExe, programa / "Luvaro");
+  WriteFile(programa / "instalado-por-pacote", "marca\n");
+  const fs::path usuario = home / "dados" / "luvaro";
+  fs::create_directories(usuario / "Logs");
+  WriteFile(home / "fonte" / "Luvaro-install", kInstalador);
+  const std::string pacote =
+      " O programa foi instalado por um pacote do sistema e é atualizado pelo gerenciador de "
+      "pacotes; a execução segue sem atualização.\r\n";
+
+  struct Case {
+    const char* name;
+    std::vector<std::string> simArgs;  // besides the installer
+    std::string versaoInstalada;
+    bool luvaroHome;  // LUVARO_HOME names the folder instead of XDG_DATA_HOME
+    std::string expectedErr;
+    std::string log;  // the log line after the time stamp ("" when none is looked for)
+  } cases[] = {
+      {"newer version",
+       {"--versao", "1.15"},
+       "4.0.01-180629",
+       false,
+       kInicio + kJob,
+       " - Nova versão do Luvaro disponível: 1.15 (em uso: 1.14)." + pacote},
+      {"newer version needing a newer ERP",
+       {"--versao", "1.15", "--versao-orvane", "4.0.02-190101"},
+       "4.0.01-180629",
+       false,
+       kInicio + kJob,
+       " - Nova versão do Luvaro disponível: 1.15 (em uso: 1.14). Ela requer o Orvane "
+       "4.0.02-190101 ou posterior." +
+           pacote},
+      {"newer version, folder from LUVARO_HOME",
+       {"--versao", "1.15"},
+       "4.0.01-180629",
+       true,
+       kInicio + kJob,
+       " - Nova versão do Luvaro disponível: 1.15 (em uso: 1.14)." + pacote},
+      {"ERP below the minimum still stops the run",
+       {"--versao", "1.15"},
+       "4.0.01-180628",
+       false,
+       kInicio +
+           "Erro: O Luvaro está disponível somente a partir da versao 4.0.01-180629 do Orvane.\n"
+           "Por favor, efetue e atualização do Orvane para utilizá-lo.\n"
+           "Operação cancelada!\n",
+       ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    for (const auto& entry : fs::directory_iterator(usuario / "Logs")) fs::remove(entry);
+    std::vector<std::string> simArgs{"--instalador", (home / "fonte" / "Luvaro-install").string()};
+    simArgs.insert(simArgs.end(), c.simArgs.begin(), c.simArgs.end());
+    SimProcess sim(kSim, "update", simArgs);
+
+    ProcessOptions options = Options(JobArgs(c.versaoInstalada), sim.BaseUrl());
+    options.env["XDG_DATA_HOME"] = (home / "dados").string();
+    if (c.luvaroHome) {
+      options.env["LUVARO_HOME"] = usuario.string();
+    } else {
+      options.env.erase("LUVARO_HOME");
+      options.unsetEnv.push_back("LUVARO_HOME");
+    }
+    const ProcessResult r = RunProcess(programa / "Luvaro", options);
+    EXPECT_FALSE(r.timedOut);
+    EXPECT_EQ(r.exitCode, 1);  // the stop, or the job's parameter error
+    EXPECT_EQ(r.err, c.expectedErr);
+    EXPECT_EQ(Endpoints(sim), std::vector<std::string>{"versao"});  // no download
+    // Nothing kept or started in either folder.
+    EXPECT_EQ(Files(usuario), std::vector<std::string>{});
+    EXPECT_EQ(Files(programa), (std::vector<std::string>{"Luvaro", "instalado-por-pacote"}));
+    EXPECT_FALSE(fs::exists(home / "argumentos.txt"));
+    std::string log;
+    for (const auto& entry : fs::directory_iterator(usuario / "Logs")) log += ReadFile(entry);
+    if (!c.log.empty()) {
+      EXPECT_NE(log.find(c.log), std::string::npos) << log;
+    } else {
+      EXPECT_EQ(log.find("Nova versão"), std::string::npos) << log;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace luvaro::test
