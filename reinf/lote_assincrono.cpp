@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
-#include <system_error>
 
 #include "dfe/dfe_exception.h"
 #include "dfe/ssl/dfe_ssl.h"
@@ -118,8 +117,6 @@ bool ProtocoloAssincrono(std::string_view protocolo) {
 TLoteAssincrono::TLoteAssincrono(TReinfComponente& AOwner) : FComponente(&AOwner) {}
 
 std::string TLoteAssincrono::ArquivoSchema(const std::string& ns) const {
-  // 2.1.2 schema files keep the government's names: "R-2010-evtTomadorServicos-v2_01_02_B.xsd";
-  // where a layout had several packages, the latest (the last letter) is the one in force.
   const std::size_t barra = ns.rfind('/');
   if (barra == std::string::npos) return {};
   const std::string versao = ns.substr(barra + 1);
@@ -127,17 +124,8 @@ std::string TLoteAssincrono::ArquivoSchema(const std::string& ns) const {
   const std::string nome = semVersao.substr(semVersao.rfind('/') + 1);
   const std::filesystem::path pasta =
       std::filesystem::path(FComponente->Configuracoes().Arquivos().PathSchemas()) / versao;
-  const std::string marca = "-" + nome + "-" + versao;
-  std::string escolhido;
-  std::error_code erro;
-  for (std::filesystem::directory_iterator it(pasta, erro), fim; !erro && it != fim;
-       it.increment(erro)) {
-    const std::string arquivo = it->path().filename().string();
-    if (arquivo.find(marca) != std::string::npos && arquivo.ends_with(".xsd") &&
-        arquivo > escolhido)
-      escolhido = arquivo;
-  }
-  return escolhido.empty() ? std::string() : (pasta / escolhido).string();
+  const std::string arquivo = SchemaDoEventoAssincrono(pasta, nome, versao);
+  return arquivo.empty() ? std::string() : (pasta / arquivo).string();
 }
 
 void TLoteAssincrono::Adicionar(const std::string& documento) {

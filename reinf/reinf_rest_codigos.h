@@ -2,14 +2,18 @@
 
 // The answers of the EFD-Reinf asynchronous lot services (layout 2.1.2, REST with mutual TLS),
 // in one table that the client and the local stand-in (tools/sim) both read: the HTTP status of
-// each kind of answer and the cdResposta / descResposta of retornoLoteEventosAssincrono.
+// each kind of answer and the cdResposta / descResposta of retornoLoteEventosAssincrono; and how
+// both find an event's schema among the layout's files.
 //
 // The published schemas document the fields but not their values. The statuses follow the
 // service's REST conventions (201 for a lot taken, 200 for a query answered, 4xx for a refused
 // request, 5xx for a failure of the service); the codes are those the developer manual gives
 // for a lot in processing, processed, processed with refused events, refused and failed.
 
+#include <filesystem>
+#include <string>
 #include <string_view>
+#include <system_error>
 
 namespace luvaro::reinf {
 
@@ -45,5 +49,24 @@ inline constexpr TRespostaLoteRest kRespostaLoteRejeitado{
 inline constexpr TRespostaLoteRest kRespostaProtocoloInexistente{
     8, "Não foi encontrado lote com o protocolo informado."};
 inline constexpr TRespostaLoteRest kRespostaErroServidor{99, "Erro interno do serviço EFD-Reinf."};
+
+// The schema file of an event in the folder of its layout version (`pasta`), by the schema name
+// of its namespace ("evtTomadorServicos") and that version ("v2_01_02"). The files keep the
+// government's names, "R-2010-evtTomadorServicos-v2_01_02_B.xsd"; where a layout had several
+// packages, the latest (the last letter) is the one in force. "" when the folder has none.
+inline std::string SchemaDoEventoAssincrono(const std::filesystem::path& pasta,
+                                            std::string_view nome, std::string_view versao) {
+  const std::string marca = "-" + std::string(nome) + "-" + std::string(versao);
+  std::string escolhido;
+  std::error_code erro;
+  for (std::filesystem::directory_iterator it(pasta, erro), fim; !erro && it != fim;
+       it.increment(erro)) {
+    const std::string arquivo = it->path().filename().string();
+    if (arquivo.find(marca) != std::string::npos && arquivo.ends_with(".xsd") &&
+        arquivo > escolhido)
+      escolhido = arquivo;
+  }
+  return escolhido;
+}
 
 }  // namespace luvaro::reinf

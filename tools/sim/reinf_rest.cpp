@@ -185,17 +185,7 @@ struct ReinfRestService::Impl {
 };
 
 std::string ReinfRestService::Impl::SchemaDoEvento(std::string_view nome) const {
-  const std::string marca = "-" + std::string(nome) + "-" + std::string(kVersaoRest);
-  std::string escolhido;
-  std::error_code erro;
-  for (std::filesystem::directory_iterator it(pasta, erro), fim; !erro && it != fim;
-       it.increment(erro)) {
-    const std::string arquivo = it->path().filename().string();
-    if (arquivo.find(marca) != std::string::npos && arquivo.ends_with(".xsd") &&
-        arquivo > escolhido)
-      escolhido = arquivo;
-  }
-  return escolhido;
+  return rest::SchemaDoEventoAssincrono(pasta, nome, kVersaoRest);
 }
 
 EventoDoLote ReinfRestService::Impl::ConferirEvento(xmlNode* evento,
