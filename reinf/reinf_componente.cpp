@@ -2,6 +2,7 @@
 
 #include "dfe/ssl/dfe_ssl.h"
 #include "dfe/xml/texto.h"
+#include "reinf/lote_assincrono.h"
 #include "reinf/reinf_eventos.h"
 #include "reinf/reinf_web_services.h"
 
@@ -12,11 +13,13 @@ TReinfComponente::TReinfComponente(const std::string& PathAplicacao)
   InicializarConfiguracoes();
   SSL().SetSSLDgst(TSSLDgst::dgstSHA256);
   FEventos = std::make_unique<TEventos>(*this);
+  FEventosAssincronos = std::make_unique<TLoteAssincrono>(*this);
   FWebServices = std::make_unique<TWebServices>(*this);
 }
 
 TReinfComponente::~TReinfComponente() {
   FEventos.reset();
+  FEventosAssincronos.reset();
   FWebServices.reset();
 }
 
@@ -43,6 +46,14 @@ bool TReinfComponente::Enviar() {
 
 bool TReinfComponente::Consultar(const std::string& AProtocolo) {
   return FWebServices->Consulta(AProtocolo);
+}
+
+bool TReinfComponente::EnviarAssincrono() {
+  return FWebServices->EnviaAssincrono();
+}
+
+bool TReinfComponente::ConsultarAssincrono(const std::string& AProtocolo) {
+  return FWebServices->ConsultaAssincrona(AProtocolo);
 }
 
 bool TReinfComponente::ConsultaReciboEvento(const std::string& APerApur, TTipoEvento ATipoEvento,

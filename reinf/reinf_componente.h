@@ -12,6 +12,7 @@
 namespace luvaro::reinf {
 
 class TEventos;
+class TLoteAssincrono;
 class TWebServices;
 
 // Sees every request and extracted reply of the three services. It is handed a copy: changing
@@ -36,6 +37,9 @@ class TReinfComponente : public TDFeComponente {
 
   TEventos& Eventos() { return *FEventos; }
   const TEventos& Eventos() const { return *FEventos; }
+  // The signed events of layout 2.1.x, for the asynchronous lot.
+  TLoteAssincrono& EventosAssincronos() { return *FEventosAssincronos; }
+  const TLoteAssincrono& EventosAssincronos() const { return *FEventosAssincronos; }
   TWebServices& WebServices() { return *FWebServices; }
   const TWebServices& WebServices() const { return *FWebServices; }
 
@@ -58,6 +62,10 @@ class TReinfComponente : public TDFeComponente {
   bool ConsultaReciboEvento(const std::string& APerApur, TTipoEvento ATipoEvento,
                             const std::string& AnrInscEstab, const std::string& AcnpjPrestador,
                             const std::string& AnrInscTomador, DateTime AdtApur);
+  // Layout 2.1.2: posts the asynchronous lot of EventosAssincronos; queries a lot's state by
+  // its protocol. True, or they raise; a status other than success raises.
+  bool EnviarAssincrono();
+  bool ConsultarAssincrono(const std::string& AProtocolo);
 
   // Builds every event from its data and saves the files when Geral.Salvar is set.
   void AssinarEventos();
@@ -88,6 +96,7 @@ class TReinfComponente : public TDFeComponente {
 
  private:
   std::unique_ptr<TEventos> FEventos;
+  std::unique_ptr<TLoteAssincrono> FEventosAssincronos;
   TStatusReinf FStatus = TStatusReinf::stIdle;
   std::unique_ptr<TWebServices> FWebServices;
   TNotifyEventosReinf FOnTransmissaoEventos;

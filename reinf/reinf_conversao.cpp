@@ -11,11 +11,12 @@ struct LinhaVersao {
   const char* texto;
   double numero;
 };
-constexpr std::array<LinhaVersao, 4> kVersoes{{
+constexpr std::array<LinhaVersao, 5> kVersoes{{
     {"1_02_00", 1.2},
     {"1_03_00", 1.3},
     {"1_03_02", 1.32},
     {"1_04_00", 1.4},
+    {"2_01_02", 2.12},
 }};
 
 struct LinhaLayOut {

@@ -17,8 +17,9 @@ inline constexpr const char* kNameSpaceBaseServico = "http://sped.fazenda.gov.br
 inline constexpr const char* kNameSpaceBaseSchemas = "http://www.reinf.esocial.gov.br/schemas";
 
 // Layout versions. The configuration stores a plain byte and accepts any value; a value
-// outside the table has the empty text and the number 0.
-enum class TVersaoReinf : std::uint8_t { v1_02_00, v1_03_00, v1_03_02, v1_04_00 };
+// outside the table has the empty text and the number 0. Layouts 1.0x travel in SOAP lots
+// answered at once; 2.1.2 (the layout in force) in asynchronous REST lots.
+enum class TVersaoReinf : std::uint8_t { v1_02_00, v1_03_00, v1_03_02, v1_04_00, v2_01_02 };
 
 // Contributor kinds: companies are identified by the 8-digit root of their CNPJ, public bodies
 // and individuals by their full number.

@@ -5,6 +5,7 @@
 #include "dfe/ws/resposta_ws.h"
 #include "dfe/xml/texto.h"
 #include "reinf/reinf_componente.h"
+#include "reinf/reinf_rest.h"
 #include "reinf/reinf_web_services.h"
 
 namespace luvaro::reinf {
@@ -82,7 +83,14 @@ void TReinfWebService::SalvarDocumento(const std::string& identificador, const s
 // --- TWebServices
 
 TWebServices::TWebServices(TReinfComponente& AOwner)
-    : FOwner(&AOwner), FEnvioLote(AOwner), FConsultar(AOwner), FConsultarReciboEvento(AOwner) {}
+    : FOwner(&AOwner),
+      FEnvioLote(AOwner),
+      FConsultar(AOwner),
+      FConsultarReciboEvento(AOwner),
+      FEnvioLoteAssincrono(std::make_unique<TEnvioLoteAssincrono>(AOwner)),
+      FConsultarLoteAssincrono(std::make_unique<TConsultarLoteAssincrono>(AOwner)) {}
+
+TWebServices::~TWebServices() = default;
 
 void TWebServices::Concluir(TReinfWebService& chamada) {
   if (!chamada.Executar()) FOwner->GerarException(chamada.Msg());
@@ -112,6 +120,18 @@ bool TWebServices::ConsultaReciboEvento(const std::string& APerApur, TTipoEvento
   c.SetnrInscTomador(AnrInscTomador);
   c.SetdtApur(AdtApur);
   Concluir(c);
+  return true;
+}
+
+bool TWebServices::EnviaAssincrono() {
+  FEnvioLoteAssincrono->Clear();
+  Concluir(*FEnvioLoteAssincrono);
+  return true;
+}
+
+bool TWebServices::ConsultaAssincrona(const std::string& AProtocolo) {
+  FConsultarLoteAssincrono->SetProtocoloConsultado(AProtocolo);
+  Concluir(*FConsultarLoteAssincrono);
   return true;
 }
 

@@ -15,6 +15,8 @@ namespace luvaro::reinf {
 
 class TReinfComponente;
 class TConfiguracoesReinf;
+class TEnvioLoteAssincrono;
+class TConsultarLoteAssincrono;
 
 // What the three EFD-Reinf calls share: the SOAP 1.1 envelope constants, the status the call
 // reports while it runs, the address from the table by layout and version, the client
@@ -146,16 +148,19 @@ class TConsultarReciboEvento : public TReinfWebService {
   std::unique_ptr<TRetConsulta> FRetConsulta;
 };
 
-// The three calls of one component.
+// The three calls of one component, and the two of the asynchronous lots (layout 2.1.2).
 class TWebServices {
  public:
   explicit TWebServices(TReinfComponente& AOwner);
+  ~TWebServices();
   TWebServices(const TWebServices&) = delete;  // the calls are bound to the component
   TWebServices& operator=(const TWebServices&) = delete;
 
   TEnvioLote& EnvioLote() { return FEnvioLote; }
   TConsultar& Consultar() { return FConsultar; }
   TConsultarReciboEvento& ConsultarReciboEvento() { return FConsultarReciboEvento; }
+  TEnvioLoteAssincrono& EnvioLoteAssincrono() { return *FEnvioLoteAssincrono; }
+  TConsultarLoteAssincrono& ConsultarLoteAssincrono() { return *FConsultarLoteAssincrono; }
 
   // Each runs its call; true, or raises (a failure the log hook handled also gives true).
   bool Envia();
@@ -163,6 +168,9 @@ class TWebServices {
   bool ConsultaReciboEvento(const std::string& APerApur, TTipoEvento ATipoEvento,
                             const std::string& AnrInscEstab, const std::string& AcnpjPrestador,
                             const std::string& AnrInscTomador, DateTime AdtApur);
+  // The asynchronous lot of the component's EventosAssincronos; the lot's state by protocol.
+  bool EnviaAssincrono();
+  bool ConsultaAssincrona(const std::string& AProtocolo);
 
  private:
   // The call's error path for a false result: its Msg through the component.
@@ -172,6 +180,8 @@ class TWebServices {
   TEnvioLote FEnvioLote;
   TConsultar FConsultar;
   TConsultarReciboEvento FConsultarReciboEvento;
+  std::unique_ptr<TEnvioLoteAssincrono> FEnvioLoteAssincrono;
+  std::unique_ptr<TConsultarLoteAssincrono> FConsultarLoteAssincrono;
 };
 
 }  // namespace luvaro::reinf

@@ -16,6 +16,12 @@ class TReinfComponente;
 // eSocial worker, with the layout version 1.04.00. The contributor is the lot's registration
 // number in a send run and the company key in a query run; the ERP sends no transmitter for
 // this project type, so the documents land in Docs/MMyyyy.
+//
+// Documents of layout 2.1.x take the asynchronous road instead (layout 2.1.2): each is signed
+// and checked, the lot is posted to the REST reception service, and its reply (with the lot's
+// protocol) goes to the ERP where the send reply goes. A query whose protocol has the
+// asynchronous form ("1.202003.123") fetches that lot's state from the REST query service. A
+// lot that mixes both layouts is refused before anything is signed or sent.
 class TreinfTransmissor final : public TTransmissorLote {
  public:
   TreinfTransmissor(WorkerContext pContexto, const TAmbienteTransmissao& pAmbiente);
@@ -32,7 +38,11 @@ class TreinfTransmissor final : public TTransmissorLote {
   void ProcessarConsultaProtocolo() override;
 
  private:
+  // The send of the asynchronous road: the lot posted, its reply to the ERP.
+  void EnviarEventosAssincronos();
+
   std::unique_ptr<reinf::TReinfComponente> FComponente;
+  bool FViaAssincrona = false;  // the ERP's lot holds 2.1.x documents
 };
 
 }  // namespace luvaro

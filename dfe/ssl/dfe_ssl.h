@@ -155,6 +155,9 @@ class TDFeSSL {
                       const std::string& IdSignature = "", const std::string& IdAttr = "");
   std::string Enviar(std::string& ConteudoXML, const std::string& AURL,
                      const std::string& ASoapAction, std::string AMimeType = "");
+  // One GET through the HTTP back-end (the REST services' queries), serialised like Enviar;
+  // it always runs on the calling thread.
+  std::string Obter(const std::string& AURL, const std::string& AMimeType);
   bool Validar(const std::string& ConteudoXML, const std::string& ArqSchema, std::string& MsgErro);
   bool VerificarAssinatura(const std::string& ConteudoXML, std::string& MsgErro,
                            const std::string& infElement = "",

@@ -1,5 +1,5 @@
 // TDFeSSL::Enviar: one request through the HTTP back-end, serialised by the facade's critical
-// section, or on a send thread of its own when TimeOutPorThread is set.
+// section, or on a send thread of its own when TimeOutPorThread is set. TDFeSSL::Obter: one GET.
 
 #include <chrono>
 
@@ -37,6 +37,12 @@ std::string TDFeSSL::Enviar(std::string& ConteudoXML, const std::string& AURL,
     throw EDFeException("Timeout - Não foi possível obter a resposta do servidor");
   }
   return resultado.resposta;
+}
+
+std::string TDFeSSL::Obter(const std::string& AURL, const std::string& AMimeType) {
+  if (FUseCertificateHTTP) CarregarCertificadoSeNecessario();
+  const std::lock_guard section(FHttpSendCriticalSection);
+  return FSSLHttpClass->Obter(AURL, AMimeType);
 }
 
 }  // namespace luvaro

@@ -16,6 +16,8 @@
 #include <mutex>
 #include <optional>
 #include <stdexcept>
+#include <string_view>
+#include <utility>
 
 #include "dfe/raii/curl_server_identity.h"
 #include "dfe/raii/openssl.h"
@@ -75,6 +77,7 @@ struct TDFeHttpWinHttp::Impl {
   std::string MimeType = "application/soap+xml";
   std::string Charsets = "utf-8";
   std::string Url;
+  bool Get = false;  // a GET instead of the POST of the body
   std::string ProxyHost, ProxyPort, ProxyUser, ProxyPass;
   int TimeOut = 0;
   TSSLType SSLType = TSSLType::LT_all;
@@ -189,9 +192,13 @@ void TDFeHttpWinHttp::Impl::SetOptions(const UrlParts& url, const std::string& d
   curl_easy_setopt(h, CURLOPT_URL, url.full.c_str());
   curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
   curl_easy_setopt(h, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1));
-  curl_easy_setopt(h, CURLOPT_POST, 1L);
-  curl_easy_setopt(h, CURLOPT_POSTFIELDS, data.data());
-  curl_easy_setopt(h, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(data.size()));
+  if (Get) {
+    curl_easy_setopt(h, CURLOPT_HTTPGET, 1L);
+  } else {
+    curl_easy_setopt(h, CURLOPT_POST, 1L);
+    curl_easy_setopt(h, CURLOPT_POSTFIELDS, data.data());
+    curl_easy_setopt(h, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(data.size()));
+  }
   curl_easy_setopt(h, CURLOPT_HTTPHEADER, headers.get());
   curl_easy_setopt(h, CURLOPT_USERAGENT, kUserAgent);
   curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 0L);
@@ -482,6 +489,17 @@ void TDFeHttpWinHttp::ConfigurarHTTP(const std::string& AURL, const std::string&
 
 std::string TDFeHttpWinHttp::Enviar(const std::string& ConteudoXML, const std::string& AURL,
                                     const std::string& ASoapAction, const std::string& AMimeType) {
+  return Requisitar("POST", ConteudoXML, AURL, ASoapAction, AMimeType);
+}
+
+std::string TDFeHttpWinHttp::Obter(const std::string& AURL, const std::string& AMimeType) {
+  return Requisitar("GET", {}, AURL, {}, AMimeType);
+}
+
+std::string TDFeHttpWinHttp::Requisitar(const char* AMetodo, const std::string& Corpo,
+                                        const std::string& AURL, const std::string& ASoapAction,
+                                        const std::string& AMimeType) {
+  FImpl->Get = std::string_view(AMetodo) == "GET";
   try {
     ConfigurarHTTP(AURL, ASoapAction, AMimeType);
   } catch (const EDFeExceptionPIN& failure) {
@@ -498,7 +516,7 @@ std::string TDFeHttpWinHttp::Enviar(const std::string& ConteudoXML, const std::s
   }
   std::string reply;
   try {
-    reply = FImpl->Execute(ConteudoXML);
+    reply = FImpl->Execute(Corpo);
   } catch (const RequestFailure& failure) {
     FImpl->InternalErrorCode = failure.code();
     throw EDFeHttpException(failure.code(), FImpl->HTTPResultCode, AURL, failure.what());
@@ -507,8 +525,8 @@ std::string TDFeHttpWinHttp::Enviar(const std::string& ConteudoXML, const std::s
   }
   const int status = FImpl->HTTPResultCode;
   if (status < 200 || status > 202) {
-    // The reply to a failing status is dropped.
-    throw EDFeHttpException(FImpl->InternalErrorCode, status, AURL, "");
+    // The reply to a failing status is no part of the message; the failure keeps it.
+    throw EDFeHttpException(FImpl->InternalErrorCode, status, AURL, "", std::move(reply));
   }
   return reply;
 }

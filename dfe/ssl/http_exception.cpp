@@ -1,5 +1,7 @@
 #include "dfe/ssl/http_exception.h"
 
+#include <utility>
+
 namespace luvaro {
 
 namespace {
@@ -13,11 +15,13 @@ std::string transportFailureText(int internalErrorCode, int httpResultCode, cons
 }  // namespace
 
 EDFeHttpException::EDFeHttpException(int internalErrorCode, int httpResultCode,
-                                     const std::string& url, const std::string& cause)
+                                     const std::string& url, const std::string& cause,
+                                     std::string resposta)
     : EDFeException(transportFailureText(internalErrorCode, httpResultCode, url, cause)),
       m_internalErrorCode(internalErrorCode),
       m_httpResultCode(httpResultCode),
       m_url(url),
-      m_cause(cause) {}
+      m_cause(cause),
+      m_resposta(std::move(resposta)) {}
 
 }  // namespace luvaro

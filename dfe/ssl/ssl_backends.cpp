@@ -82,6 +82,10 @@ std::string TDFeSSLHttpClass::Enviar(const std::string&, const std::string&, con
   NaoImplementado("Enviar", ClassName());
 }
 
+std::string TDFeSSLHttpClass::Obter(const std::string&, const std::string&) {
+  NaoImplementado("Obter", ClassName());
+}
+
 // --- XML signature
 
 std::string TDFeSSLXmlSignClass::Assinar(const std::string&, const std::string&, const std::string&,

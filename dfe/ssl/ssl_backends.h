@@ -52,7 +52,8 @@ class TDFeSSLCryptClass {
   bool FpCertificadoLido = false;
 };
 
-// HTTP back-end: one POST per Enviar. The base answers with the "não implementado" failure.
+// HTTP back-end: one POST per Enviar, one GET per Obter. The base answers with the "não
+// implementado" failure.
 class TDFeSSLHttpClass {
  public:
   explicit TDFeSSLHttpClass(TDFeSSL& AOwner) : FpDFeSSL(AOwner) {}
@@ -67,6 +68,8 @@ class TDFeSSLHttpClass {
   // Posts `ConteudoXML` (UTF-8 bytes) and returns the reply body.
   virtual std::string Enviar(const std::string& ConteudoXML, const std::string& AURL,
                              const std::string& ASoapAction, const std::string& AMimeType);
+  // Gets `AURL` (the REST services' queries) and returns the reply body. Failures as Enviar's.
+  virtual std::string Obter(const std::string& AURL, const std::string& AMimeType);
   // Makes a request in flight fail; safe to call from another thread.
   virtual void Abortar() {}
   virtual std::string ClassName() const { return "TDFeSSLHttpClass"; }

@@ -71,6 +71,12 @@ void CopySchemas(const fs::path& target) {
     fs::copy(entry.path(), target / entry.path().filename(),
              fs::copy_options::recursive | fs::copy_options::overwrite_existing);
   }
+  // So do the EFD-Reinf layouts of the asynchronous lots (v2_01_02).
+  for (const auto& entry : fs::directory_iterator(shared / "reinf")) {
+    if (!entry.is_directory() || !entry.path().filename().string().starts_with("v2_")) continue;
+    fs::copy(entry.path(), target / entry.path().filename(),
+             fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+  }
 }
 
 }  // namespace luvaro::test

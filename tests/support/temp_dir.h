@@ -32,7 +32,8 @@ std::filesystem::path SharedSchemasDir();
 
 // Fills `target` with the eSocial and EFD-Reinf schemas as the program reads them: one folder,
 // the eSocial copy of xmldsig-core-schema.xsd winning over the EFD-Reinf one; the simplified
-// eSocial layouts' folders (S_01_02_00, S_01_03_00) are copied beside, whole.
+// eSocial layouts' folders (S_01_02_00, S_01_03_00) and the EFD-Reinf 2.1.2 folder (v2_01_02)
+// are copied beside, whole.
 void CopySchemas(const std::filesystem::path& target);
 
 }  // namespace luvaro::test

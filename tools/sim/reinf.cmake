@@ -7,7 +7,8 @@ add_library(luvaro_sim_reinf STATIC
   ${CMAKE_CURRENT_LIST_DIR}/reinf_retorno.cpp
   ${CMAKE_CURRENT_LIST_DIR}/reinf_totalizador.cpp
   ${CMAKE_CURRENT_LIST_DIR}/reinf_service.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/reinf_consulta.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/reinf_consulta.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/reinf_rest.cpp)
 target_include_directories(luvaro_sim_reinf PUBLIC "${PROJECT_SOURCE_DIR}")
 target_link_libraries(luvaro_sim_reinf PUBLIC luvaro_sim_esocial)
 

@@ -52,6 +52,8 @@ int NumberOption(const Options& options, std::string_view name, int fallback, in
   return value;
 }
 
+}  // namespace
+
 void ApplyBodyFault(std::string_view kind, const httplib::Request& request,
                     httplib::Response& response) {
   if (kind == "drop") {
@@ -100,8 +102,6 @@ void RecordReply(const std::optional<fs::path>& output, std::string_view endpoin
     return;
   }
 }
-
-}  // namespace
 
 ServiceSettings ReadServiceSettings(const Options& options, std::string_view role,
                                     std::string_view lotSchema) {

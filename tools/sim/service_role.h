@@ -39,6 +39,15 @@ ServiceSettings ReadServiceSettings(const Options& options, std::string_view rol
 // "html" (200 with an HTML page).
 inline constexpr std::string_view kServiceBodyFaults[] = {"soap-fault", "drop", "html"};
 
+// Applies the body damage `kind` (one of kServiceBodyFaults; others do nothing) to a reply.
+void ApplyBodyFault(std::string_view kind, const httplib::Request& request,
+                    httplib::Response& response);
+
+// Keeps a reply beside its recorded request in `output` (when given): "reply.txt" (status and
+// content type) and "reply-body".
+void RecordReply(const std::optional<std::filesystem::path>& output, std::string_view endpoint,
+                 const httplib::Request& request, const httplib::Response& response);
+
 // One path the service answers, with its endpoint name (the key of the program's service table).
 struct ServiceEndpoint {
   std::string_view path;

@@ -8,6 +8,8 @@
 #include <atomic>
 #include <mutex>
 #include <stdexcept>
+#include <string_view>
+#include <utility>
 
 #include "dfe/platform/windows/cert_context_int.h"
 #include "dfe/platform/windows/winhttp_int.h"
@@ -100,6 +102,7 @@ struct TDFeHttpWinHttp::Impl {
   std::string MimeType = "application/soap+xml";
   std::string Charsets = "utf-8";
   std::string Url;
+  bool Get = false;  // a GET instead of the POST of the body
   std::string ProxyHost, ProxyPort, ProxyUser, ProxyPass;
   int TimeOut = 0;
   TSSLType SSLType = TSSLType::LT_all;
@@ -196,11 +199,12 @@ std::string TDFeHttpWinHttp::Impl::Execute(const std::string& data) {
   {
     std::lock_guard lock(handlesMutex);
     if (connection != nullptr)
-      request =
-          WinHttpOpenRequest(connection, L"POST", url->path.c_str(), nullptr, WINHTTP_NO_REFERER,
-                             WINHTTP_DEFAULT_ACCEPT_TYPES, url->https ? WINHTTP_FLAG_SECURE : 0);
+      request = WinHttpOpenRequest(connection, Get ? L"GET" : L"POST", url->path.c_str(), nullptr,
+                                   WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES,
+                                   url->https ? WINHTTP_FLAG_SECURE : 0);
   }
-  Step(request, "Falha ao fazer requisição POST. Erro:");
+  Step(request,
+       Get ? "Falha ao fazer requisição GET. Erro:" : "Falha ao fazer requisição POST. Erro:");
 
   // A redirected request is not followed: its status is the answer. The connection is not
   // kept: every request has a session of its own, and a pooled connection (Wine pools them
@@ -300,15 +304,26 @@ void TDFeHttpWinHttp::ConfigurarHTTP(const std::string& AURL, const std::string&
 
 std::string TDFeHttpWinHttp::Enviar(const std::string& ConteudoXML, const std::string& AURL,
                                     const std::string& ASoapAction, const std::string& AMimeType) {
+  return Requisitar("POST", ConteudoXML, AURL, ASoapAction, AMimeType);
+}
+
+std::string TDFeHttpWinHttp::Obter(const std::string& AURL, const std::string& AMimeType) {
+  return Requisitar("GET", {}, AURL, {}, AMimeType);
+}
+
+std::string TDFeHttpWinHttp::Requisitar(const char* AMetodo, const std::string& Corpo,
+                                        const std::string& AURL, const std::string& ASoapAction,
+                                        const std::string& AMimeType) {
   ConfigurarHTTP(AURL, ASoapAction, AMimeType);
   if (!FImpl->VerificarServidor) {
     // The choice is never silent: every request to a server left unchecked says so.
     if (const auto url = DividirUrl(AURL); url && url->https)
       FpDFeSSL.Avisar(AvisoServidorNaoVerificado(Utf8(url->host)));
   }
+  FImpl->Get = std::string_view(AMetodo) == "GET";
   std::string reply;
   try {
-    reply = FImpl->Execute(ConteudoXML);
+    reply = FImpl->Execute(Corpo);
   } catch (const RequestFailure& failure) {
     // A call broken by Abortar fails on its closed handle: the abort is the cause.
     if (FImpl->abortRequested.exchange(false)) {
@@ -322,8 +337,8 @@ std::string TDFeHttpWinHttp::Enviar(const std::string& ConteudoXML, const std::s
   }
   const int status = FImpl->HTTPResultCode;
   if (status < 200 || status > 202) {
-    // The reply to a failing status is dropped.
-    throw EDFeHttpException(FImpl->InternalErrorCode, status, AURL, "");
+    // The reply to a failing status is no part of the message; the failure keeps it.
+    throw EDFeHttpException(FImpl->InternalErrorCode, status, AURL, "", std::move(reply));
   }
   return reply;
 }

@@ -18,7 +18,8 @@ TEST(ReinfConversao, Versoes) {
   } casos[] = {
       {TVersaoReinf::v1_02_00, "1_02_00", 1.2},  {TVersaoReinf::v1_03_00, "1_03_00", 1.3},
       {TVersaoReinf::v1_03_02, "1_03_02", 1.32}, {TVersaoReinf::v1_04_00, "1_04_00", 1.4},
-      {static_cast<TVersaoReinf>(4), "", 0},     {static_cast<TVersaoReinf>(255), "", 0},
+      {TVersaoReinf::v2_01_02, "2_01_02", 2.12}, {static_cast<TVersaoReinf>(5), "", 0},
+      {static_cast<TVersaoReinf>(255), "", 0},
   };
   for (const auto& c : casos) {
     SCOPED_TRACE(static_cast<int>(c.versao));

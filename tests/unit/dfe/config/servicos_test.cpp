@@ -36,8 +36,10 @@ TEST(TabelaDeServicos, ReinfEmbutida) {
       {"1.30", "Reinf_H", "EnviarLoteEventos", 1.30,
        std::string(kReinfH) + "/RecepcaoLoteReinf.svc", 1.3},
       {"1.20 below every version", "Reinf_H", "EnviarLoteEventos", 1.20, "", 0},
-      {"9.99 takes the highest", "Reinf_H", "EnviarLoteEventos", 9.99,
+      {"2.00 takes 1.40", "Reinf_H", "EnviarLoteEventos", 2.00,
        std::string(kReinfH) + "/WsREINF/RecepcaoLoteReinf.svc", 1.4},
+      {"9.99 takes the highest", "Reinf_H", "EnviarLoteEventos", 9.99,
+       "https://pre-reinf.receita.economia.gov.br/recepcao/lotes", 2.12},
       {"reinf_P found as Reinf_P, trailing blank trimmed", "Reinf_P", "EnviarLoteEventos", 1.40,
        std::string(kReinfP) + "/WsREINF/RecepcaoLoteReinf.svc", 1.4},
       {"production 1.32 trimmed too", "REINF_P", "enviarloteeventos", 1.32,
@@ -46,7 +48,7 @@ TEST(TabelaDeServicos, ReinfEmbutida) {
       {"missing service", "Reinf_H", "Nada", 1.40, "", 0},
       {"absurd version", "Reinf_H", "EnviarLoteEventos", -5, "", 0},
       {"huge version", "Reinf_H", "EnviarLoteEventos", 1e300,
-       std::string(kReinfH) + "/WsREINF/RecepcaoLoteReinf.svc", 1.4},
+       "https://pre-reinf.receita.economia.gov.br/recepcao/lotes", 2.12},
   };
   test::TComponenteTeste c("/nao/existe");  // ResourceName "ReinfServicos"
   for (const auto& k : cases) {
