@@ -11,8 +11,6 @@ namespace luvaro {
 // Enumerations that the event models write and their INI texts read, each with its table of
 // layout codes by ordinal (CodigoDe writes, ValorDoCodigo reads; see codigos_layout.h).
 
-// The mode of a table event: the group it opens inside its info group.
-enum class TModoLancamento : std::uint8_t { mlInclusao, mlAlteracao, mlExclusao };
 // procEmi: the employer's own application or the government's.
 enum class TpProcEmi : std::uint8_t { peAplicEmpregador, peAplicGovernamental };
 // indRetif: original event or retification.
@@ -92,10 +90,6 @@ enum class tpIdeSubteto : std::uint8_t {
 enum class tpIndSitPJ : std::uint8_t { spNormal, spExtincao, spFusao, spCisao, spIncorporacao };
 enum class tpIndSitPF : std::uint8_t { spfNormal, spfEncerramentoEspolio, spfSaidaPais };
 
-template <>
-struct CodigosLayout<TModoLancamento> {
-  static constexpr std::array<std::string_view, 3> kCodigos{"inclusao", "alteracao", "exclusao"};
-};
 template <>
 struct CodigosLayout<TpProcEmi> {
   static constexpr std::array<std::string_view, 2> kCodigos{"1", "2"};
