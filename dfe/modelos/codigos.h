@@ -26,6 +26,43 @@ struct CodigosLayout<TModoLancamento> {
   static constexpr std::array<std::string_view, 3> kCodigos{"inclusao", "alteracao", "exclusao"};
 };
 
+// classTrib: the employer's or contributor's tax classification (the two digits of each name).
+enum class TpClassTrib : std::uint8_t {
+  ct00,
+  ct01,
+  ct02,
+  ct03,
+  ct04,
+  ct06,
+  ct07,
+  ct08,
+  ct09,
+  ct10,
+  ct11,
+  ct13,
+  ct14,
+  ct21,
+  ct22,
+  ct60,
+  ct70,
+  ct80,
+  ct85,
+  ct99
+};
+// indSitPJ: a company's situation.
+enum class tpIndSitPJ : std::uint8_t { spNormal, spExtincao, spFusao, spCisao, spIncorporacao };
+
+template <>
+struct CodigosLayout<TpClassTrib> {
+  static constexpr std::array<std::string_view, 20> kCodigos{
+      "00", "01", "02", "03", "04", "06", "07", "08", "09", "10",
+      "11", "13", "14", "21", "22", "60", "70", "80", "85", "99"};
+};
+template <>
+struct CodigosLayout<tpIndSitPJ> {
+  static constexpr std::array<std::string_view, 5> kCodigos{"0", "1", "2", "3", "4"};
+};
+
 // Index of `codigo` in `codigos` (letter case ignored), or codigos.size() when absent.
 std::size_t IndiceDoCodigo(const std::string_view* codigos, std::size_t quantidade,
                            std::string_view codigo) noexcept;

@@ -15,6 +15,9 @@ namespace luvaro::reinf {
 
 // The mode of a table event (R-1000, R-1070): "inclusao", "alteracao", "exclusao".
 using TTipoOperacao = TModoLancamento;
+// classTrib and indSitPJ as eSocial has them.
+using luvaro::TpClassTrib;
+using TindSitPJ = tpIndSitPJ;
 
 // tpAmb: no environment, production, restricted production with real data.
 enum class TtpAmb : std::uint8_t { taNenhum, taProducao, taProducaoRestritaDadosReais };
@@ -32,31 +35,6 @@ enum class TindDesoneracao : std::uint8_t { idNaoAplic, idAplic };
 enum class TindAcordoIsenMulta : std::uint8_t { aiSemAcordo, aiComAcordo };
 // indCPRB: the provider pays the contribution on gross revenue.
 enum class TpindCPRB : std::uint8_t { cprbNaoContribuinte, cprbContribuinte };
-// indSitPJ: the company's situation.
-enum class TindSitPJ : std::uint8_t { spNormal, spExtincao, spFusao, spCisao, spIncorporacao };
-// classTrib: the contributor's tax classification (the two digits of the name).
-enum class TpClassTrib : std::uint8_t {
-  ct00,
-  ct01,
-  ct02,
-  ct03,
-  ct04,
-  ct06,
-  ct07,
-  ct08,
-  ct09,
-  ct10,
-  ct11,
-  ct13,
-  ct14,
-  ct21,
-  ct22,
-  ct60,
-  ct70,
-  ct80,
-  ct85,
-  ct99
-};
 // tpProc: administrative or judicial process.
 enum class TtpProc : std::uint8_t { tpAdministrativo, tpJudicial };
 // indAutoria: who filed the lawsuit.
@@ -197,16 +175,6 @@ struct CodigosLayout<reinf::TindAcordoIsenMulta> {
 template <>
 struct CodigosLayout<reinf::TpindCPRB> {
   static constexpr std::array<std::string_view, 2> kCodigos{"0", "1"};
-};
-template <>
-struct CodigosLayout<reinf::TindSitPJ> {
-  static constexpr std::array<std::string_view, 5> kCodigos{"0", "1", "2", "3", "4"};
-};
-template <>
-struct CodigosLayout<reinf::TpClassTrib> {
-  static constexpr std::array<std::string_view, 20> kCodigos{
-      "00", "01", "02", "03", "04", "06", "07", "08", "09", "10",
-      "11", "13", "14", "21", "22", "60", "70", "80", "85", "99"};
 };
 template <>
 struct CodigosLayout<reinf::TtpProc> {

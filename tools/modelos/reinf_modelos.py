@@ -14,11 +14,10 @@ import argparse
 import os
 import re
 import sys
-import tempfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
-from gerar_modelos import Gerador, comparar, nome_arquivo  # noqa: E402
+from gerar_modelos import Gerador, nome_arquivo, rodar  # noqa: E402
 from valores_ini import ini_do_evento, larguras_da_uniao  # noqa: E402
 from xsd_modelo import XS, Esquema, unir  # noqa: E402
 
@@ -332,18 +331,7 @@ def main():
     p.add_argument("--verificar", action="store_true",
                    help="compare with the files under --raiz instead of writing them")
     a = p.parse_args()
-    if not a.verificar:
-        GeradorReinf(REINF, a.schemas, a.raiz).executar()
-        return 0
-    with tempfile.TemporaryDirectory() as temporaria:
-        GeradorReinf(REINF, a.schemas, temporaria).executar()
-        diferencas = comparar(temporaria, a.raiz, [REINF["saida"], REINF["fixtures"]])
-    for d in diferencas:
-        print(d)
-    if diferencas:
-        print("regenerate with: cmake --build <tree> --target gerar_modelos")
-    return 1 if diferencas else 0
-
+    return rodar(GeradorReinf, REINF, a.schemas, a.raiz, a.verificar)
 
 if __name__ == "__main__":
     sys.exit(main())
