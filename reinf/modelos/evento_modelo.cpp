@@ -16,9 +16,7 @@ constexpr const char* kDeclaracao = "?xml version=\"1.0\" encoding=\"UTF-8\"?";
 
 TReinfEventoModelo::TReinfEventoModelo(TReinfComponente& AReinf, TReinfSchema ASchema,
                                        std::string AElemento)
-    : TReinfEvento(AReinf), FSchemaModelo(ASchema), FElemento(std::move(AElemento)) {
-  Setschema(ASchema);
-}
+    : TReinfEvento(AReinf), FSchemaModelo(ASchema), FElemento(std::move(AElemento)) {}
 
 TContribuinte TReinfEventoModelo::TipoContribuinte() const {
   return Componente().Configuracoes().Geral().TipoContribuinte();
