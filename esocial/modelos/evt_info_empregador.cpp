@@ -112,7 +112,9 @@ void TevtInfoEmpregador::GerarInfoOp(const s1000::TInfoOp& info) {
     const s1000::TInfoEFR& efr = info.infoEFR.Valor();
     g.wGrupo("infoEFR");
     g.wCampo(TTipoCampo::tcStr, "", "ideEFR", 1, 1, 1, CodigoDe(efr.ideEFR));
-    g.wCampo(TTipoCampo::tcStr, "", "cnpjEFR", 14, 14, 0, efr.cnpjEFR);
+    // The 2.04 layouts take the root of the CNPJ as well (8 to 14 digits), 2.05 the whole.
+    const int minimo = static_cast<int>(VersaoDF()) > 1 ? 14 : 8;
+    g.wCampo(TTipoCampo::tcStr, "", "cnpjEFR", minimo, 14, 0, efr.cnpjEFR);
     g.wGrupo("/infoEFR");
   }
   if (info.infoEnte.Existe() && !info.infoEnte.Valor().nmEnte.empty()) {

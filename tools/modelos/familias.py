@@ -13,10 +13,19 @@ ESOCIAL = {
     "base": "TeSocialEventoModelo",
     "cabecalho_base": "esocial/modelos/evento_modelo.h",
     "saida": "esocial/modelos/gerados",
-    "fixtures": "tests/fixtures/esocial/modelos",
+    # The commented INI text of every event per version (the employer event's included): the
+    # templates that luvaro-eventos --modelo prints, and the fixtures of the all-events test.
+    "fixtures": "esocial/modelos/ini",
     "tipo_evento": "TTipoEvento",
     "schema_enum": "TeSocialSchema",
-    # The employer event is written by hand (rules no schema tells); the others come from here.
+    # The employer event's class is written by hand (rules no schema tells), so only its INI
+    # text comes from its layout: (code, element, schema file base name, how its reader differs:
+    # groups whose keys it takes in the enclosing group's section, fields it does not read).
+    "so_ini": [
+        ("S-1000", "evtInfoEmpregador", "evtInfoEmpregador",
+         {"achatados": ("situacaoPJ", "situacaoPF"), "ignorados": ("indPorte",)}),
+    ],
+    # The other events come from here.
     "eventos": [
         ("S-1005", "evtTabEstab", "TEvtTabEstab", "evtTabEstab"),
         ("S-1010", "evtTabRubrica", "TEvtTabRubrica", "evtTabRubrica"),

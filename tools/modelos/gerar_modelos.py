@@ -513,10 +513,26 @@ class Gerador:
             self.escrever(os.path.join(saida, arquivo + ".h"), h)
             self.escrever(os.path.join(saida, arquivo + ".cpp"), c)
             larguras = larguras_da_uniao(arvore)
-            for versao, arvore_versao in por_versao.items():
-                nome = "%s-%s.ini" % (codigo, versao)
-                self.escrever(os.path.join(self.f["fixtures"], nome),
-                              ini_do_evento(elemento, arvore_versao, larguras))
+            self.escrever_ini(codigo, elemento, larguras, por_versao)
+        for codigo, elemento, base, leitor in self.f.get("so_ini", []):
+            por_versao = {}
+            for versao in self.versoes:
+                caminho = os.path.join(self.schemas, "%s-v%s.xsd" % (base, versao))
+                if os.path.exists(caminho):
+                    por_versao[versao] = Esquema(caminho).evento()
+            larguras = larguras_da_uniao(unir(dict(
+                (v, Esquema(os.path.join(self.schemas, "%s-v%s.xsd" % (base, v))).evento())
+                for v in por_versao)))
+            self.escrever_ini(codigo, elemento, larguras, por_versao, leitor)
+
+    def escrever_ini(self, codigo, elemento, larguras, por_versao, leitor=None):
+        """The commented INI text of the event per version: the fixture of the all-events test
+        and the template of luvaro-eventos --modelo."""
+        for versao, arvore_versao in por_versao.items():
+            nome = "%s-%s.ini" % (codigo, versao)
+            self.escrever(os.path.join(self.f["fixtures"], nome),
+                          ini_do_evento(elemento, arvore_versao, larguras, codigo, versao,
+                                        **(leitor or {})))
 
 
 def main():

@@ -123,22 +123,67 @@ def larguras_da_uniao(uniao):
     return saida
 
 
-def ini_do_evento(elemento, arvore, larguras):
-    secoes = []  # (name, [(key, value)])
-    modos = []
+MAXIMO_CODIGOS = 40  # codes listed in a key's comment; longer tables are cut with a count
+
+
+def descricao_campo(c):
+    """The comment of a key in a template: what the field holds, its sizes and presence."""
+    if c.tipo == "data":
+        texto = "data dd/mm/aaaa"
+    elif c.tipo == "datahora":
+        texto = "data e hora dd/mm/aaaa hh:nn:ss"
+    elif c.tipo == "decimal":
+        texto = "valor com %d casas decimais (vírgula decimal)" % c.decimais
+    elif c.inteiro:
+        texto = "número inteiro"
+    elif c.min_tam > 0 and c.min_tam == c.max_tam:
+        texto = "texto de %d caracteres" % c.max_tam
+    elif c.max_tam > 0:
+        texto = "texto de %d a %d caracteres" % (max(c.min_tam, 1), c.max_tam)
+    else:
+        texto = "texto"
+    texto += ", obrigatório" if c.min_ocorr > 0 else ", opcional"
+    if c.codigos:
+        codigos = c.codigos[:MAXIMO_CODIGOS]
+        texto += "; códigos: " + ", ".join(codigos)
+        if len(c.codigos) > len(codigos):
+            texto += " e outros (%d ao todo)" % len(c.codigos)
+    return texto
+
+
+def descricao_grupo(no, largura_lista):
+    if largura_lista:
+        limite = "até %d itens" % no.max_ocorr if no.max_ocorr < 99999 else "sem limite de itens"
+        return ("lista %s, %s: uma seção por item, numerada a partir de %s; a lista termina "
+                "no primeiro número que falta" % (no.nome, limite, "1".zfill(largura_lista)))
+    if no.min_ocorr == 0:
+        return "grupo %s, opcional: sem esta seção o grupo não é gerado" % no.nome
+    return "grupo %s" % no.nome
+
+
+def ini_do_evento(elemento, arvore, larguras, codigo, versao, achatados=(), ignorados=()):
+    """The INI text of an event in one layout version: every section and key, each commented
+    with what it holds, and values that make a valid document. It is both the template that
+    luvaro-eventos --modelo prints and the fixture of the all-events test. The groups named in
+    `achatados` have no section of their own: their keys go into the enclosing group's; the
+    fields named in `ignorados` are left out (a hand-written reader that does not read them)."""
+    secoes = []  # (name, [comment], [(key, value, comment)])
 
     def tem_modos(no):
         return no.grupo() and (no.modos or any(tem_modos(f) for f in no.filhos))
 
-    evento = [("Sequencial", "1")]
+    evento = [("Sequencial", "0",
+               "número de sequência do identificador do evento, até 99999; 0 sorteia um. Eventos "
+               "do mesmo empregador gerados no mesmo segundo precisam de números diferentes")]
     if tem_modos(arvore):
-        evento.append(("ModoLancamento", "alteracao"))
-    secoes.append((elemento, evento))
-    modos.append("alteracao")
+        evento.append(("ModoLancamento", "alteracao", "inclusao, alteracao ou exclusao"))
+    secoes.append((elemento, ["evento %s" % codigo], evento))
 
-    def campos(no):
-        return [(f.nome, valor_campo(f)) for f in no.filhos
-                if not f.grupo() and not fora_da_escolha(f) and dentro_do_modo(no, f)]
+    def campos(no, comentar):
+        return [(f.nome, valor_campo(f), descricao_campo(f) if comentar else None)
+                for f in no.filhos
+                if not f.grupo() and not fora_da_escolha(f) and dentro_do_modo(no, f) and
+                f.nome not in ignorados]
 
     def fora_da_escolha(f):
         return f.escolha is not None and f.escolha[1] != 0
@@ -146,37 +191,57 @@ def ini_do_evento(elemento, arvore, larguras):
     def dentro_do_modo(pai, f):
         return not pai.modos or "alteracao" in pai.modos_do_filho.get(f.nome, {"alteracao"})
 
-    def grupo(no, indice, caminho):
-        secoes.append((no.nome + indice, campos(no)))
-        filhos(no, indice, caminho)
+    def grupo(no, indice, caminho, comentario):
+        comentar = comentario is not None
+        if no.nome in achatados and secoes:
+            secoes[-1][2].extend(campos(no, comentar))
+        else:
+            secoes.append((no.nome + indice, [comentario] if comentar else [],
+                           campos(no, comentar)))
+        filhos(no, indice, caminho, comentar)
 
-    def filhos(no, indice, caminho):
+    def filhos(no, indice, caminho, comentar):
         for f in no.filhos:
             if not f.grupo() or fora_da_escolha(f) or not dentro_do_modo(no, f):
                 continue
-            lista(f, indice, caminho + (f.nome,))
+            lista(f, indice, caminho + (f.nome,), comentar)
 
-    def lista(f, indice, caminho):
+    def lista(f, indice, caminho, comentar=True):
         if caminho in larguras:
             for i in range(1, min(2, f.max_ocorr) + 1):
-                grupo(f, indice + str(i).zfill(larguras[caminho]), caminho)
+                # The second item repeats the first without the comments.
+                comentario = descricao_grupo(f, larguras[caminho]) if comentar and i == 1 else None
+                grupo(f, indice + str(i).zfill(larguras[caminho]), caminho, comentario)
         else:
-            grupo(f, indice, caminho)
+            grupo(f, indice, caminho, descricao_grupo(f, 0) if comentar else None)
 
     for f in arvore.filhos:
         if f.nome == "ideEvento":
-            valores = dict(campos(f))
-            if "indRetif" in valores:
-                valores["indRetif"] = "2"
-            secoes.append(("ideEvento", list(valores.items())))
+            valores = campos(f, True)
+            valores = [(k, "2" if k == "indRetif" else v, d) for k, v, d in valores]
+            secoes.append(("ideEvento", ["identificação do evento"], valores))
         elif f.nome == "ideEmpregador":
-            secoes.append(("ideEmpregador", [("tpInsc", "1"), ("nrInsc", "12345678000195")]))
+            campos_empregador = dict((c.nome, c) for c in f.filhos)
+            secoes.append(("ideEmpregador", ["empregador: o número de inscrição completo"], [
+                ("tpInsc", "1", descricao_campo(campos_empregador["tpInsc"])),
+                ("nrInsc", "12345678000195", "CNPJ (14 dígitos) ou CPF (11 dígitos), obrigatório")]))
         else:
             lista(f, "", (f.nome,))
 
-    linhas = []
-    for nome, chaves in secoes:
+    linhas = ["; Evento %s (%s), leiaute %s: todas as seções e chaves que o evento lê." % (
+                  codigo, elemento, versao),
+              "; Os valores são exemplos que formam um documento válido; troque-os pelos do "
+              "evento.",
+              "; Uma chave opcional vazia não é escrita. Um grupo opcional ou item de lista só é "
+              "lido",
+              "; quando a sua seção existe e a primeira chave obrigatória dela está preenchida.",
+              ""]
+    for nome, comentarios, chaves in secoes:
+        linhas += ["; " + c for c in comentarios]
         linhas.append("[%s]" % nome)
-        linhas += ["%s=%s" % (k, v) for k, v in chaves]
+        for chave, valor, descricao in chaves:
+            if descricao:
+                linhas.append("; %s: %s" % (chave, descricao))
+            linhas.append("%s=%s" % (chave, valor))
         linhas.append("")
     return linhas

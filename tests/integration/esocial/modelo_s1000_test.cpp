@@ -313,6 +313,33 @@ TEST_F(ModeloS1000Test, RegrasDoConstrutor) {
   }
 }
 
+// The entity's CNPJ: its root (8 digits) is enough for the 2.04 layouts, 2.05 wants all 14; the
+// writer alerts only where the layout refuses it.
+TEST_F(ModeloS1000Test, CnpjDoEnteFederativoPorLeiaute) {
+  const struct {
+    TVersaoeSocial versao;
+    std::size_t alertas;
+  } casos[] = {{TVersaoeSocial::ve02_04_01, 0u},
+               {TVersaoeSocial::ve02_04_02, 0u},
+               {TVersaoeSocial::ve02_05_00, 1u}};
+  for (const auto& caso : casos) {
+    SCOPED_TRACE(TextoDaVersao(caso.versao));
+    componente->Configuracoes().Geral().SetVersaoDF(caso.versao);
+    componente->Eventos().Clear();
+    TevtInfoEmpregador& evento = NovoEvento();
+    s1000::TInfoOp& op = evento.infoEmpregador.infoCadastro.InfoOp();
+    op.nrSiafi = "12345";
+    op.infoEFR().ideEFR = tpSimNao::tpNao;
+    op.infoEFR().cnpjEFR = "11222333";
+    try {
+      evento.GerarXML();
+    } catch (const EDFeException&) {
+      // 2.05 refuses the root; the alert is what this case looks at.
+    }
+    EXPECT_EQ(evento.Gerador().ListaDeAlertas().size(), caso.alertas);
+  }
+}
+
 // 100 software houses: the alert names the list and its limit, all 100 are written, and the
 // schema (which allows 99) refuses the document with the identifier in front of the cause.
 TEST_F(ModeloS1000Test, CemSoftwareHousesDaoOAlertaEOErroComId) {

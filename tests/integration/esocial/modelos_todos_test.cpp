@@ -1,5 +1,6 @@
-// Every generated event model in every layout that has it: the INI text the generator made from
-// the layout's schema (every field and optional group filled, two items in each list) is read
+// Every event model in every layout that has it: the INI text the generator made from the
+// layout's schema (every field and optional group filled, two items in each list; the templates
+// that luvaro-eventos --modelo prints, the employer event's among them) is read
 // through the container, built, signed with the company key inside a SoftHSM2 token and
 // validated against the published schema of that layout; xmlsec1 verifies each signature and
 // xmllint checks each document once more.
@@ -30,7 +31,7 @@ struct FixtureModelo {
 std::vector<FixtureModelo> FixturesModelo() {
   std::vector<FixtureModelo> fixtures;
   const std::filesystem::path pasta =
-      std::filesystem::path(LUVARO_SOURCE_DIR) / "tests" / "fixtures" / "esocial" / "modelos";
+      std::filesystem::path(LUVARO_SOURCE_DIR) / "esocial" / "modelos" / "ini";
   for (const auto& entrada : std::filesystem::directory_iterator(pasta)) {
     const std::string nome = entrada.path().stem().string();  // S-1200-02_05_00
     const std::string texto = nome.substr(7);
@@ -58,8 +59,8 @@ TEST(ModelosTodosTest, CadaEventoEmCadaLeiauteValidoEAssinado) {
   c.Geral().SetExibirErroSchema(true);
 
   const std::vector<FixtureModelo> fixtures = FixturesModelo();
-  // 41 events, 39 of them in three layouts, the toxicology and training events only in 2.5.
-  ASSERT_EQ(fixtures.size(), 119u);
+  // 42 events, 40 of them in three layouts, the toxicology and training events only in 2.5.
+  ASSERT_EQ(fixtures.size(), 122u);
   for (const FixtureModelo& fixture : fixtures) {
     SCOPED_TRACE(fixture.arquivo.filename().string());
     componente->Eventos().Clear();

@@ -340,7 +340,7 @@ TEST_F(EventosTest, CargaDeTextoINI) {
   // A complete INI file: loaded, built, and the container saved after loading.
   test::WriteFile(dir.path() / "evento.ini",
                   test::ReadFile(std::filesystem::path(LUVARO_SOURCE_DIR) /
-                                 "tests/fixtures/esocial/modelos/S-1010-02_05_00.ini"));
+                                 "esocial/modelos/ini/S-1010-02_05_00.ini"));
   EXPECT_TRUE(eventos.LoadFromIni((dir.path() / "evento.ini").string()));
   EXPECT_EQ(Conteudo(), (std::vector<std::string>{"Iniciais/S-1000=1", "Tabelas/S-1010=1"}));
   EXPECT_EQ(eventos.Gerados().size(), 2u) << "saved after loading";

@@ -1,0 +1,10 @@
+#include "tools/eventos/sistema_eventos.h"
+
+namespace luvaro {
+
+std::span<const SistemaEventos> SistemasEventos() {
+  static const SistemaEventos sistemas[] = {SistemaeSocialEventos()};
+  return sistemas;
+}
+
+}  // namespace luvaro
