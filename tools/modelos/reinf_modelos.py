@@ -304,7 +304,7 @@ class GeradorReinf(Gerador):
                 if cod == codigo:
                     larguras[caminho] = digitos
             for versao, arvore_versao in por_versao.items():
-                linhas = contribuinte(ini_do_evento(elemento, arvore_versao, larguras))
+                linhas = contribuinte(ini_do_evento(elemento, arvore_versao, larguras, codigo, versao))
                 nome = "%s-%s.ini" % (codigo, versao)
                 self.escrever(os.path.join(self.f["fixtures"], nome), linhas)
 
