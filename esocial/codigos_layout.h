@@ -7,14 +7,14 @@
 #include <string_view>
 #include <type_traits>
 
+#include "dfe/modelos/codigos.h"
 #include "esocial/esocial_conversao.h"
 
 namespace luvaro {
 
 // Enumerations of the eSocial layout that the replies read and the event models write, each
 // with the table of its layout codes indexed by ordinal. Writing takes the code of a value
-// (CodigoDe); reading takes the value of a code (ValorDoCodigo): letter case ignored, a found
-// flag, and the first value of the enumeration when the code is unknown.
+// (CodigoDe); reading takes the value of a code (ValorDoCodigo), see dfe/modelos/codigos.h.
 
 // tpAmb: production, restricted production.
 enum class TpTpAmb : std::uint8_t { taProducao, taProducaoRestrita };
@@ -69,10 +69,6 @@ enum class tpIndApuracao : std::uint8_t { iapuMensal, iapuAnual };
 // tpInterv: break at a fixed or at a variable time.
 enum class tpTpIntervalo : std::uint8_t { tinHorarioFixo, tinHorarioVariavel };
 
-// The code table of each enumeration, by ordinal.
-template <typename E>
-struct CodigosLayout;
-
 template <>
 struct CodigosLayout<tpTpInsc> {
   static constexpr std::array<std::string_view, 5> kCodigos{"1", "2", "3", "4", "5"};
@@ -117,32 +113,5 @@ template <>
 struct CodigosLayout<tpTpIntervalo> {
   static constexpr std::array<std::string_view, 2> kCodigos{"1", "2"};
 };
-
-// Index of `codigo` in `codigos` (letter case ignored), or codigos.size() when absent.
-std::size_t IndiceDoCodigo(const std::string_view* codigos, std::size_t quantidade,
-                           std::string_view codigo) noexcept;
-
-// The layout code of a value; empty for an ordinal outside the table.
-template <typename E>
-std::string CodigoDe(E valor) {
-  const auto& codigos = CodigosLayout<E>::kCodigos;
-  const auto indice = static_cast<std::size_t>(static_cast<std::underlying_type_t<E>>(valor));
-  return indice < codigos.size() ? std::string(codigos[indice]) : std::string();
-}
-
-// The value of a layout code; `ok` tells whether it was found (else the first value).
-template <typename E>
-E ValorDoCodigo(std::string_view codigo, bool& ok) {
-  const auto& codigos = CodigosLayout<E>::kCodigos;
-  const std::size_t indice = IndiceDoCodigo(codigos.data(), codigos.size(), codigo);
-  ok = indice < codigos.size();
-  return ok ? static_cast<E>(indice) : static_cast<E>(0);
-}
-
-template <typename E>
-E ValorDoCodigo(std::string_view codigo) {
-  bool ok = false;
-  return ValorDoCodigo<E>(codigo, ok);
-}
 
 }  // namespace luvaro

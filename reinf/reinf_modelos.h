@@ -1,90 +1,19 @@
 #pragma once
 
-#include <string>
+// The thirteen EFD-Reinf event classes: each holds its type's data, builds, signs and validates
+// its document (GerarXML) and fills its data from INI text (LerArqIni). Loaded documents use
+// only what the base class TReinfEvento has.
 
-#include "reinf/reinf_evento.h"
-
-namespace luvaro::reinf {
-
-// The thirteen EFD-Reinf event classes. Loaded documents need only the base; each class later
-// carries its type's data model, builder (GerarXML) and INI reader (LerArqIni).
-
-class TevtInfoContri : public TReinfEvento {
- public:
-  using TReinfEvento::TReinfEvento;
-  std::string ClassName() const override { return "TevtInfoContri"; }
-};
-
-class TevtTabProcesso : public TReinfEvento {
- public:
-  using TReinfEvento::TReinfEvento;
-  std::string ClassName() const override { return "TevtTabProcesso"; }
-};
-
-class TevtServTom : public TReinfEvento {
- public:
-  using TReinfEvento::TReinfEvento;
-  std::string ClassName() const override { return "TevtServTom"; }
-};
-
-class TevtServPrest : public TReinfEvento {
- public:
-  using TReinfEvento::TReinfEvento;
-  std::string ClassName() const override { return "TevtServPrest"; }
-};
-
-class TevtAssocDespRec : public TReinfEvento {
- public:
-  using TReinfEvento::TReinfEvento;
-  std::string ClassName() const override { return "TevtAssocDespRec"; }
-};
-
-class TevtAssocDespRep : public TReinfEvento {
- public:
-  using TReinfEvento::TReinfEvento;
-  std::string ClassName() const override { return "TevtAssocDespRep"; }
-};
-
-class TevtComProd : public TReinfEvento {
- public:
-  using TReinfEvento::TReinfEvento;
-  std::string ClassName() const override { return "TevtComProd"; }
-};
-
-class TevtCPRB : public TReinfEvento {
- public:
-  using TReinfEvento::TReinfEvento;
-  std::string ClassName() const override { return "TevtCPRB"; }
-};
-
-class TevtPgtosDivs : public TReinfEvento {
- public:
-  using TReinfEvento::TReinfEvento;
-  std::string ClassName() const override { return "TevtPgtosDivs"; }
-};
-
-class TevtReabreEvPer : public TReinfEvento {
- public:
-  using TReinfEvento::TReinfEvento;
-  std::string ClassName() const override { return "TevtReabreEvPer"; }
-};
-
-class TevtFechaEvPer : public TReinfEvento {
- public:
-  using TReinfEvento::TReinfEvento;
-  std::string ClassName() const override { return "TevtFechaEvPer"; }
-};
-
-class TevtEspDesportivo : public TReinfEvento {
- public:
-  using TReinfEvento::TReinfEvento;
-  std::string ClassName() const override { return "TevtEspDesportivo"; }
-};
-
-class TevtExclusao : public TReinfEvento {
- public:
-  using TReinfEvento::TReinfEvento;
-  std::string ClassName() const override { return "TevtExclusao"; }
-};
-
-}  // namespace luvaro::reinf
+#include "reinf/modelos/evt_info_contri.h"
+#include "reinf/modelos/evt_pgtos_divs.h"
+#include "reinf/modelos/evt_serv_tom.h"
+#include "reinf/modelos/gerados/evt_assoc_desp_rec.h"
+#include "reinf/modelos/gerados/evt_assoc_desp_rep.h"
+#include "reinf/modelos/gerados/evt_com_prod.h"
+#include "reinf/modelos/gerados/evt_cprb.h"
+#include "reinf/modelos/gerados/evt_esp_desportivo.h"
+#include "reinf/modelos/gerados/evt_exclusao.h"
+#include "reinf/modelos/gerados/evt_fecha_ev_per.h"
+#include "reinf/modelos/gerados/evt_reabre_ev_per.h"
+#include "reinf/modelos/gerados/evt_serv_prest.h"
+#include "reinf/modelos/gerados/evt_tab_processo.h"

@@ -11,35 +11,10 @@ namespace luvaro {
 // Enumerations that the event models write and their INI texts read, each with its table of
 // layout codes by ordinal (CodigoDe writes, ValorDoCodigo reads; see codigos_layout.h).
 
-// The mode of a table event: the group it opens inside its info group.
-enum class TModoLancamento : std::uint8_t { mlInclusao, mlAlteracao, mlExclusao };
 // procEmi: the employer's own application or the government's.
 enum class TpProcEmi : std::uint8_t { peAplicEmpregador, peAplicGovernamental };
 // indRetif: original event or retification.
 enum class tpIndRetificacao : std::uint8_t { ireOriginal, ireRetificacao };
-// classTrib: the employer's tax classification.
-enum class TpClassTrib : std::uint8_t {
-  ct00,
-  ct01,
-  ct02,
-  ct03,
-  ct04,
-  ct06,
-  ct07,
-  ct08,
-  ct09,
-  ct10,
-  ct11,
-  ct13,
-  ct14,
-  ct21,
-  ct22,
-  ct60,
-  ct70,
-  ct80,
-  ct85,
-  ct99
-};
 enum class TpIndCoop : std::uint8_t {
   icNaoeCooperativa,
   icCooperativaTrabalho,
@@ -89,13 +64,8 @@ enum class tpIdeSubteto : std::uint8_t {
   idsLegislativo,
   idsTodosPoderes
 };
-enum class tpIndSitPJ : std::uint8_t { spNormal, spExtincao, spFusao, spCisao, spIncorporacao };
 enum class tpIndSitPF : std::uint8_t { spfNormal, spfEncerramentoEspolio, spfSaidaPais };
 
-template <>
-struct CodigosLayout<TModoLancamento> {
-  static constexpr std::array<std::string_view, 3> kCodigos{"inclusao", "alteracao", "exclusao"};
-};
 template <>
 struct CodigosLayout<TpProcEmi> {
   static constexpr std::array<std::string_view, 2> kCodigos{"1", "2"};
@@ -103,12 +73,6 @@ struct CodigosLayout<TpProcEmi> {
 template <>
 struct CodigosLayout<tpIndRetificacao> {
   static constexpr std::array<std::string_view, 2> kCodigos{"1", "2"};
-};
-template <>
-struct CodigosLayout<TpClassTrib> {
-  static constexpr std::array<std::string_view, 20> kCodigos{
-      "00", "01", "02", "03", "04", "06", "07", "08", "09", "10",
-      "11", "13", "14", "21", "22", "60", "70", "80", "85", "99"};
 };
 template <>
 struct CodigosLayout<TpIndCoop> {
@@ -143,10 +107,6 @@ struct CodigosLayout<tpuf> {
 template <>
 struct CodigosLayout<tpIdeSubteto> {
   static constexpr std::array<std::string_view, 4> kCodigos{"1", "2", "3", "9"};
-};
-template <>
-struct CodigosLayout<tpIndSitPJ> {
-  static constexpr std::array<std::string_view, 5> kCodigos{"0", "1", "2", "3", "4"};
 };
 template <>
 struct CodigosLayout<tpIndSitPF> {

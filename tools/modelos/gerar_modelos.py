@@ -563,13 +563,18 @@ def main():
     p.add_argument("--verificar", action="store_true",
                    help="compare with the files under --raiz instead of writing them")
     a = p.parse_args()
-    familia = FAMILIAS[a.familia]
-    if not a.verificar:
-        Gerador(familia, a.schemas, a.raiz).executar()
+    return rodar(Gerador, FAMILIAS[a.familia], a.schemas, a.raiz, a.verificar)
+
+
+def rodar(classe, familia, schemas, raiz, verificar):
+    """Writes the family's files under `raiz` with the generator `classe`; or (verificar) makes
+    them in a temporary folder, lists every difference and answers 1 when there is any."""
+    if not verificar:
+        classe(familia, schemas, raiz).executar()
         return 0
     with tempfile.TemporaryDirectory() as temporaria:
-        Gerador(familia, a.schemas, temporaria).executar()
-        diferencas = comparar(temporaria, a.raiz, [familia["saida"], familia["fixtures"]])
+        classe(familia, schemas, temporaria).executar()
+        diferencas = comparar(temporaria, raiz, [familia["saida"], familia["fixtures"]])
     for d in diferencas:
         print(d)
     if diferencas:

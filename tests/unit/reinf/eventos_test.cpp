@@ -353,12 +353,14 @@ TEST_F(ReinfEventosTest, CarregarDeArquivoEStream) {
   EXPECT_THROW(Eventos().LoadFromFile((m_dir / "nao-existe.xml").string()), EDFeException);
 }
 
-TEST_F(ReinfEventosTest, IniSemLeitorDoModeloNaoCarregaDados) {
-  // The event classes read INI text once their data models exist; the item is still added by
-  // the recognised section, and unknown sections add nothing.
+TEST_F(ReinfEventosTest, IniDoEventoReconhecidoPelaSecao) {
+  // The event's section names the type: the item is added and its model reads and builds it.
+  // Without its data the document fails its schema (the event stays, signed); unknown sections
+  // add nothing.
   WriteFile(m_dir / "evento.ini", "[evtServTom]\r\nSequencial=1\r\n");
-  EXPECT_TRUE(Eventos().LoadFromIni((m_dir / "evento.ini").string()));
-  EXPECT_EQ(Colecoes().R2010().Count(), 1u);
+  EXPECT_THROW(Eventos().LoadFromIni((m_dir / "evento.ini").string()), EDFeException);
+  ASSERT_EQ(Colecoes().R2010().Count(), 1u);
+  EXPECT_NE(Colecoes().R2010().Items(0).evtServTom().XML().find("<Signature"), std::string::npos);
   EXPECT_TRUE(Eventos().LoadFromStringINI("[evtDesconhecido]"));
   EXPECT_EQ(Eventos().Count(), 1u);
 }

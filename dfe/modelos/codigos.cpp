@@ -1,4 +1,4 @@
-#include "esocial/codigos_layout.h"
+#include "dfe/modelos/codigos.h"
 
 #include "dfe/xml/texto.h"
 
