@@ -7,6 +7,7 @@
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <array>
+#include <memory>
 #include <string>
 
 #include "dfe/dfe_exception.h"
@@ -24,34 +25,27 @@ using luvaro::fuzz::Contido;
 constexpr std::array<const char*, 6> kTotalizadores = {"S5001", "S5002", "S5003",
                                                        "S5011", "S5012", "S5013"};
 
-void EnvioLote(const std::string& texto) {
-  luvaro::TRetEnvioLote ret;
-  ret.Leitor().SetArquivo(texto);
-  (void)ret.LerXml();
+// The reply read as the call reads it: its text into the reader, then LerXml.
+template <class TRetorno>
+std::unique_ptr<TRetorno> Ler(const std::string& texto) {
+  auto ret = std::make_unique<TRetorno>();
+  ret->Leitor().SetArquivo(texto);
+  (void)ret->LerXml();
+  return ret;
 }
 
 void ConsultaLote(const std::string& texto) {
-  luvaro::TRetConsultaLote ret;
-  ret.Leitor().SetArquivo(texto);
-  (void)ret.LerXml();
-  for (const luvaro::TRetEventoItem& evento : ret.RetEventos()) {
+  const auto ret = Ler<luvaro::TRetConsultaLote>(texto);
+  for (const luvaro::TRetEventoItem& evento : ret->RetEventos()) {
     for (const luvaro::TTotItem& tot : evento.tot) {
       if (tot.Evento) (void)tot.Evento->GetEvento().SalvarINI();
     }
   }
 }
 
-void ConsultaIdent(const std::string& texto) {
-  luvaro::TRetConsultaIdentEvt ret;
-  ret.Leitor().SetArquivo(texto);
-  (void)ret.LerXml();
-}
-
 void Download(const std::string& texto) {
-  luvaro::TRetDownloadEvt ret;
-  ret.Leitor().SetArquivo(texto);
-  (void)ret.LerXml();
-  for (const luvaro::TArquivoItem& arquivo : ret.Arquivo()) {
+  const auto ret = Ler<luvaro::TRetDownloadEvt>(texto);
+  for (const luvaro::TArquivoItem& arquivo : ret->Arquivo()) {
     // the document of a requested event is cut out of the reply, never made up
     LUVARO_FUZZ_CHECK(Contido(arquivo.XML, texto));
   }
@@ -76,13 +70,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string texto = fdp.ConsumeRemainingBytesAsString();
   switch (documento) {
     case 0:
-      EnvioLote(texto);
+      (void)Ler<luvaro::TRetEnvioLote>(texto);
       break;
     case 1:
       ConsultaLote(texto);
       break;
     case 2:
-      ConsultaIdent(texto);
+      (void)Ler<luvaro::TRetConsultaIdentEvt>(texto);
       break;
     case 3:
       Download(texto);

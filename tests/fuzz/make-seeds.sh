@@ -31,10 +31,30 @@ find "$seeds" -type f ! -name 'achado-*' -delete 2>/dev/null || true
 for f in "$fx"/esocial_retornos/*.xml "$fx"/reinf/retornos/*.xml "$fx"/e2e_esocialbx/gov/*.xml; do
   seed leitor "$(basename "$f")" "$f" '\x00\x01\x0a\x09\x07'
 done
-for f in "$here"/envelopes/*.xml; do
-  [ -e "$f" ] || continue
-  seed leitor "envelope-$(basename "$f")" "$f" '\x00\x00\x0a\x09\x00'
-done
+# The replies in the SOAP envelope the stand-ins answer with (tools/sim: s:Envelope, s:Body,
+# <operation>Response in the service's namespace, <operation>Result holding the reply).
+# envelope <name> <operation> <namespace> <prefix> <reply> <choice bytes>
+envelope() {
+  local p=${4:+$4:}
+  mkdir -p "$seeds/leitor"
+  {
+    printf '<s:Envelope xmlns:s="http://schemas.xmlsoap.org/soap/envelope/"><s:Body>'
+    printf '<%s%sResponse xmlns%s="%s"><%s%sResult>' "$p" "$2" "${4:+:$4}" "$3" "$p" "$2"
+    sed '1s/^<?xml[^>]*>//' "$5"
+    printf '</%s%sResult></%s%sResponse></s:Body></s:Envelope>' "$p" "$2" "$p" "$2"
+    printf "$6"
+  } >"$seeds/leitor/envelope-$1"
+}
+ns=http://www.esocial.gov.br/servicos/empregador
+envelope envio EnviarLoteEventos "$ns/lote/eventos/envio/v1_1_0" "" \
+  "$fx"/esocial_retornos/envio-lote-aceito.xml '\x00\x00\x0a\x0d\x00'
+envelope consulta ConsultarLoteEventos "$ns/lote/eventos/envio/consulta/retornoProcessamento/v1_1_0" v1 \
+  "$fx"/esocial_retornos/consulta-lote-dois-eventos.xml '\x00\x00\x13\x10\x01'
+envelope reinf ReceberLoteEventos http://sped.fazenda.gov.br/ "" \
+  "$fx"/reinf/retornos/lote-tres-eventos.xml '\x00\x00\x0a\x0f\x02'
+mkdir -p "$seeds/leitor"
+printf '<s:Envelope xmlns:s="http://schemas.xmlsoap.org/soap/envelope/"><s:Body><s:Fault><faultcode>s:Client</faultcode><faultstring xml:lang="pt-BR">Lote inv&#225;lido &amp; recusado</faultstring></s:Fault></s:Body></s:Envelope>\x00\x00\x0a\x06\x06' \
+  >"$seeds/leitor/envelope-falha"
 
 # eSocial replies: 0 send, 1 lot query, 2 identifier query, 3 download, 4.. the totalizers
 # S5001, S5002, S5003, S5011, S5012, S5013.
