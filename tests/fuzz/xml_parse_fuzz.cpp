@@ -46,7 +46,9 @@ struct Perfil {
   const char* infElement;
   const char* IdAttr;
 };
-constexpr Perfil kPerfis[] = {{"eSocial", "", "Id"}, {"Reinf", "evt", "id"}, {"r", "e", "Id"}};
+// As the events call the signer: the event element and the name of its identifier attribute.
+constexpr Perfil kPerfis[] = {
+    {"eSocial", "evtFechaEvPer", "ID"}, {"Reinf", "evt", "id"}, {"r", "e", "Id"}};
 
 }  // namespace
 
@@ -73,7 +75,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       default: {
         const Perfil& p = kPerfis[operacao];
         const std::string assinado = a.ssl->Assinar(xml, p.docElement, p.infElement, "", "", "", p.IdAttr);
-        LUVARO_FUZZ_CHECK(!Vazou(assinado));
+        LUVARO_FUZZ_CHECK(!Vazou(assinado) || Vazou(xml));
         LUVARO_FUZZ_CHECK(assinado.size() <= 6 * (xml.size() + kExpansaoMaxima) + 65536);
         // Our own signature verifies. A document without the element to sign is signed whole
         // and the verification, which looks for the signature beside that element, does not
@@ -87,6 +89,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   } catch (const luvaro::EDFeException&) {
     // not a document, or refused: the caller reports the message
   }
-  LUVARO_FUZZ_CHECK(!Vazou(msg));
+  LUVARO_FUZZ_CHECK(!Vazou(msg) || Vazou(xml));
   return 0;
 }
