@@ -12,6 +12,9 @@ template <class... F>
 struct Overload : F... {
   using F::operator()...;
 };
+// Spelled out for compilers without C++20's deduction for aggregates (clang before 17).
+template <class... F>
+Overload(F...) -> Overload<F...>;
 
 std::string formatDateTimeText(DateTime value) {
   const DateTimeParts p = decodeDateTime(value);
