@@ -10,7 +10,7 @@ namespace luvaro::reinf {
 
 // Groups that several events share, with the same content in each.
 
-// infoRecurso
+// infoRecurso (R-2030, R-2040)
 struct TInfoRecurso {
   std::string tpRepasse;
   std::string descRecurso;
@@ -21,7 +21,7 @@ struct TInfoRecurso {
   void LerIni(const IniFile& ini, const std::string& indice);
 };
 
-// infoProc
+// infoProc (R-2030, R-2040)
 struct TInfoProc {
   std::string tpProc;
   std::string nrProc;
