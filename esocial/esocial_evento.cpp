@@ -61,9 +61,14 @@ void TeSocialEvento::SetXML(const std::string& Value) {
   // A signed document stays as it came, except for its XML declaration: the lot carries the
   // event inside its own document, where a declaration cannot stand (the declaration is no
   // part of what the signature covers).
+  // The mark is looked for once the declaration is gone: a "<Signature" inside a broken
+  // declaration would otherwise let an unsigned document into the lot.
   if (TemAssinatura(Value)) {
-    FXML = RemoverDeclaracaoXML(Value);
-    return;
+    std::string semDeclaracao = RemoverDeclaracaoXML(Value);
+    if (TemAssinatura(semDeclaracao)) {
+      FXML = std::move(semDeclaracao);
+      return;
+    }
   }
 
   const std::optional<TTipoEvento> tipo = TipoEventoDoXML(FXML);

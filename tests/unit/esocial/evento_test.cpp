@@ -272,6 +272,17 @@ TEST_F(EventoTest, ChaveDoEvento) {
   EXPECT_EQ(comId.GerarChaveEsocial(emissao, "12345678000195", 7), comId.Id());
 }
 
+// A signature mark inside a broken XML declaration is no signature: the document is signed
+// (here it cannot be, as it is not XML), never taken into the lot as it came.
+TEST_F(EventoTest, MarcaDeAssinaturaNaDeclaracaoNaoContaComoAssinatura) {
+  TevtInfoEmpregador e(componente.get());
+  const std::string documento =
+      "<?xml version=\"1.0\" encodin<Signature xmlns=\"http://www.w3.org/2000/09/xmldsig#\">"
+      "g=\"UTF-8\"?>\n<eSocial><evtInfoEmpregador Id=\"ID1123456780000002024030112000000001\">"
+      "<ideEmpregador><tpInsc>1</tpInsc></evtInfoEmpregador></eSocial>";
+  EXPECT_THROW(e.SetXML(documento), EDFeException);
+}
+
 TEST_F(EventoTest, SalvaComExtensaoXmlELinhasEmCRLF) {
   TevtInfoEmpregador e(componente.get());
   const std::string documento = "<eSocial>\n<a/>\r\n<b/>\r<c/></eSocial>";
