@@ -19,14 +19,22 @@ namespace {
 
 constexpr std::string_view kDeclaracaoUTF8 = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>";
 
-// The document holds "<signature" in any letter case; searched in place, as a lot of a thousand
+// The document holds a "<signature" element in any letter case (the name ends there: a
+// "<SignatureValue" alone is no signature); searched in place, as a lot of a thousand
 // documents would otherwise copy each one just to lower its case.
 bool TemAssinatura(std::string_view documento) {
   constexpr std::string_view kMarca = "<signature";
-  return std::search(documento.begin(), documento.end(), kMarca.begin(), kMarca.end(),
-                     [](char a, char b) {
-                       return std::tolower(static_cast<unsigned char>(a)) == b;
-                     }) != documento.end();
+  const auto igual = [](char a, char b) {
+    return std::tolower(static_cast<unsigned char>(a)) == b;
+  };
+  for (auto it = documento.begin();; ++it) {
+    it = std::search(it, documento.end(), kMarca.begin(), kMarca.end(), igual);
+    if (it == documento.end()) return false;
+    const auto depois = it + static_cast<std::ptrdiff_t>(kMarca.size());
+    if (depois == documento.end() || *depois == '>' || *depois == '/' ||
+        std::isspace(static_cast<unsigned char>(*depois)))
+      return true;
+  }
 }
 
 // The number zero-padded to `largura` digits; a longer one keeps only its last digits.

@@ -283,6 +283,20 @@ TEST_F(EventoTest, MarcaDeAssinaturaNaDeclaracaoNaoContaComoAssinatura) {
   EXPECT_THROW(e.SetXML(documento), EDFeException);
 }
 
+// Only a "<Signature" element marks a signed document: a "<SignatureValue" alone does not.
+TEST_F(EventoTest, SoOElementoSignatureMarcaODocumentoAssinado) {
+  TevtInfoEmpregador e(componente.get());
+  EXPECT_THROW(e.SetXML("<eSocial><SignatureValue>x</SignatureValue><evtInfoEmpregador"),
+               EDFeException);
+  const std::string assinados[] = {"<eSocial/><Signature/>", "<eSocial/><SIGNATURE>x</SIGNATURE>",
+                                   "<eSocial/><signature xmlns=\"x\"/>"};
+  for (const std::string& documento : assinados) {
+    SCOPED_TRACE(documento);
+    e.SetXML(documento);
+    EXPECT_EQ(e.XML(), documento);
+  }
+}
+
 TEST_F(EventoTest, SalvaComExtensaoXmlELinhasEmCRLF) {
   TevtInfoEmpregador e(componente.get());
   const std::string documento = "<eSocial>\n<a/>\r\n<b/>\r<c/></eSocial>";
