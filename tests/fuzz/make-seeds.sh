@@ -122,6 +122,16 @@ for f in $(find "$fx"/erp "$fx"/e2e_esocial "$fx"/e2e_reinf "$fx"/e2e_esocialbx 
 done
 printf '{"empresas":[{"arquivos":{"a":"caf\xe9"}}]}\x02' >"$seeds/erp_json/latin1.json"
 
+# The walk over the lot: the same fixtures; the last byte chooses eSocial, EFD-Reinf or the
+# table download. Two companies of different employers, and one without a lot path.
+for f in $(find "$fx"/erp "$fx"/e2e_esocial "$fx"/e2e_reinf "$fx"/e2e_esocialbx -name '*.json'); do
+  for projeto in 0 1 2; do
+    seed lote_erp "$(basename "$(dirname "$f")")-$projeto-$(basename "$f")" "$f" "\\x0$projeto"
+  done
+done
+text lote_erp dois-empregadores '{"empresas":[{"documento":"1","arquivos":{}},{"documento":"2","arquivos":{}}]}\x01'
+text lote_erp sem-lotepath '{"empresas":[{"lotePath":"a","documento":"1","arquivos":{"x":"<a/>"}},{"documento":"1","arquivos":{"y":"<b/>"}}]}\x01'
+
 # The command line, arguments separated by NUL bytes.
 text parametros envio 'Luvaro\0004.0.01-180629\0000\000http://127.0.0.1:8080/\0001\0001\000EMPRESA-DEMO\000esocial'
 text parametros consulta 'Luvaro\0004.0.01-180629\0001\000http://127.0.0.1:8080/\0001.1.202405.0000001\0000\00012345678000195\000reinf'
