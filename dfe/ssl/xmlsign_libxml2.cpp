@@ -211,8 +211,9 @@ bool TDFeSSLXmlSignLibXml2::VerificarAssinatura(const std::string& ConteudoXML,
   if (!URI.empty()) {
     canonico = canonizar(infElement);
   } else {
+    // The whole document, as it was signed: processing instructions beside the root count.
     const AssinaturaRetirada retirada(assinatura);
-    canonico = canonizar(reinterpret_cast<const char*>(raiz->name));
+    canonico = canonizar("");
   }
   if (!canonico) return false;
 

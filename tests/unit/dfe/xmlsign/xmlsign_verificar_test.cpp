@@ -173,5 +173,30 @@ TEST(XmlSignVerificar, AssinaturaProcuradaAoRedorDoElemento) {
   }
 }
 
+// Without an identifier the whole document is signed, the processing instructions beside
+// its root included, and verified the same way.
+TEST(XmlSignVerificar, DocumentoInteiroComInstrucoesDeProcessamento) {
+  auto ssl = MakeFacade(SharedKey());
+  const std::string assinado = ssl->Assinar(
+      "<?xml version=\"1.0\"?><?estilo tipo=\"a\"?><r><e><v>1</v></e></r><?fim x?>", "r", "e",
+      "", "", "", "id");
+  ASSERT_EQ(assinado.find("URI=\"\""), assinado.find("URI="));
+  struct Caso {
+    const char* nome;
+    std::string xml;
+    bool valido;
+  };
+  const Caso casos[] = {
+      {"intacto", assinado, true},
+      {"instrução antes da raiz alterada", Trocar(assinado, "tipo=\"a\"", "tipo=\"b\""), false},
+      {"instrução depois da raiz alterada", Trocar(assinado, "<?fim x?>", "<?fim y?>"), false},
+  };
+  for (const Caso& c : casos) {
+    SCOPED_TRACE(c.nome);
+    std::string msg;
+    EXPECT_EQ(ssl->VerificarAssinatura(c.xml, msg, "e"), c.valido) << msg;
+  }
+}
+
 }  // namespace
 }  // namespace luvaro::test
