@@ -135,6 +135,17 @@ std::string SerializarDocumento(xmlDoc* doc) {
                      static_cast<std::size_t>(xmlBufferLength(buffer.get())));
 }
 
+void ExigirNamespacesGravaveis(xmlDoc* doc) {
+  for (xmlNode* no = doc->children; no != nullptr; no = Proximo(no, nullptr)) {
+    if (no->type != XML_ELEMENT_NODE) continue;
+    for (const xmlNs* ns = no->nsDef; ns != nullptr; ns = ns->next) {
+      const std::string_view nome = ns->href ? Texto(ns->href) : std::string_view();
+      if (nome.find_first_of("<&") != std::string_view::npos)
+        throw EDFeException("Namespace inválido no XML: \"" + std::string(nome) + "\"");
+    }
+  }
+}
+
 std::string SerializarNo(xmlDoc* doc, xmlNode* no) {
   const XmlBufferPtr buffer(xmlBufferCreate());
   if (!buffer || xmlNodeDump(buffer.get(), doc, no, 0, 0) < 0)

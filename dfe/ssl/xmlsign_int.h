@@ -98,6 +98,9 @@ xmlNode* LocalizarNo(xmlNode* inicio, std::string_view nome);
 xmlNode* InserirAssinatura(xmlDoc* doc, std::string_view modelo);
 // The whole document with its declaration, empty elements as an opening and a closing tag.
 std::string SerializarDocumento(xmlDoc* doc);
+// Refuses a document declaring a namespace whose name holds "<" or "&": libxml2 writes namespace
+// names as they are, so the signed document would no longer be XML.
+void ExigirNamespacesGravaveis(xmlDoc* doc);
 std::string SerializarNo(xmlDoc* doc, xmlNode* no);
 std::string ConteudoNo(const xmlNode* no);
 // Removes the line breaks the serialised document would carry in text, CDATA, comments and

@@ -92,6 +92,7 @@ std::string TDFeSSLXmlSignLibXml2::Assinar(const std::string& ConteudoXML,
 
   const XmlDocPtr doc = AnalisarDocumento(xml);
   if (!doc || xmlDocGetRootElement(doc.get()) == nullptr) throw EDFeException(kMsgFalhaInterpretar);
+  ExigirNamespacesGravaveis(doc.get());
   // The result carries no line break; take them out before digesting, not only after.
   RemoverQuebrasDeLinhaDoConteudo(doc.get());
 

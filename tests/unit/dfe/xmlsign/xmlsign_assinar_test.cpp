@@ -290,5 +290,32 @@ TEST(XmlSignAssinar, EntidadesInternasSaoSubstituidas) {
   EXPECT_TRUE(ssl->VerificarAssinatura(assinado, msg, "e")) << msg;
 }
 
+// libxml2 writes a namespace name as it stands, so one holding "<" or "&" would come out of
+// the signature as a document that is no longer XML: such a document is refused unsigned.
+TEST(XmlSignAssinar, NamespaceQueNaoPodeSerReescritoERecusado) {
+  auto ssl = MakeFacade(SharedKey());
+  struct Caso {
+    const char* xml;
+    const char* msg;  // empty: signed
+  };
+  const Caso casos[] = {
+      {"<r xmlns:x=\"urn:a&amp;b\"><e id=\"E1\">1</e></r>",
+       "Namespace inválido no XML: \"urn:a&b\""},
+      {"<r><e id=\"E1\" xmlns=\"urn:a&lt;b\">1</e></r>", "Namespace inválido no XML: \"urn:a<b\""},
+      {"<r xmlns:x=\"urn:a:b\"><e id=\"E1\">1</e></r>", ""},
+  };
+  for (const Caso& c : casos) {
+    SCOPED_TRACE(c.xml);
+    try {
+      const std::string assinado = ssl->Assinar(c.xml, "r", "e", "", "", "", "id");
+      EXPECT_STREQ(c.msg, "");
+      std::string msg;
+      EXPECT_TRUE(ssl->VerificarAssinatura(assinado, msg, "e")) << msg;
+    } catch (const EDFeException& e) {
+      EXPECT_STREQ(e.what(), c.msg);
+    }
+  }
+}
+
 }  // namespace
 }  // namespace luvaro::test
