@@ -2,6 +2,7 @@
 
 #include <fstream>
 #include <iterator>
+#include <utility>
 
 #include "dfe/dfe_exception.h"
 #include "dfe/gravar_arquivo.h"
@@ -14,8 +15,13 @@ void IniFile::SetText(std::string_view text) {
   SetLines(splitLines(text));
 }
 
-void IniFile::SetLines(const std::vector<std::string>& lines) {
+void IniFile::Clear() {
   m_sections.clear();
+  m_index.clear();
+}
+
+void IniFile::SetLines(const std::vector<std::string>& lines) {
+  Clear();
   Section* current = nullptr;
   bool first = true;
   for (const std::string& raw : lines) {
@@ -27,10 +33,7 @@ void IniFile::SetLines(const std::vector<std::string>& lines) {
     if (line.front() == '[' && line.back() == ']' && line.size() >= 2) {
       const std::string name = trimText(std::string_view(line).substr(1, line.size() - 2));
       current = FindSection(name);
-      if (current == nullptr) {
-        m_sections.push_back({name, {}});
-        current = &m_sections.back();
-      }
+      if (current == nullptr) current = &AddSection(name);
       continue;
     }
     if (current == nullptr) continue;
@@ -71,17 +74,24 @@ void IniFile::SaveToFile(const std::filesystem::path& file) const {
 }
 
 const IniFile::Section* IniFile::FindSection(std::string_view name) const {
-  for (const Section& s : m_sections) {
-    if (equalsNoCase(s.name, name)) return &s;
-  }
-  return nullptr;
+  const auto found = m_index.find(lowerAscii(name));
+  return found == m_index.end() ? nullptr : &m_sections[found->second];
 }
 
 IniFile::Section* IniFile::FindSection(std::string_view name) {
-  for (Section& s : m_sections) {
-    if (equalsNoCase(s.name, name)) return &s;
-  }
-  return nullptr;
+  return const_cast<Section*>(std::as_const(*this).FindSection(name));
+}
+
+IniFile::Section& IniFile::AddSection(std::string name) {
+  m_index.emplace(lowerAscii(name), m_sections.size());
+  m_sections.push_back({std::move(name), {}});
+  return m_sections.back();
+}
+
+void IniFile::IndexSections() {
+  m_index.clear();
+  for (std::size_t i = 0; i < m_sections.size(); ++i)
+    m_index.emplace(lowerAscii(m_sections[i].name), i);
 }
 
 const std::string* IniFile::FindValue(std::string_view section, std::string_view key) const {
@@ -142,10 +152,7 @@ void IniFile::WriteString(std::string_view section, std::string_view key, std::s
     if (c == '\r' || c == '\n') c = ' ';
   }
   Section* s = FindSection(section);
-  if (s == nullptr) {
-    m_sections.push_back({trimText(section), {}});
-    s = &m_sections.back();
-  }
+  if (s == nullptr) s = &AddSection(trimText(section));
   for (Entry& e : s->entries) {
     if (equalsNoCase(e.first, key)) {
       e.second = std::move(clean);
@@ -165,6 +172,7 @@ void IniFile::WriteBool(std::string_view section, std::string_view key, bool val
 
 void IniFile::EraseSection(std::string_view section) {
   std::erase_if(m_sections, [&](const Section& s) { return equalsNoCase(s.name, section); });
+  IndexSections();
 }
 
 }  // namespace luvaro

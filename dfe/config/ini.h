@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -26,7 +27,7 @@ class IniFile {
   IniFile() = default;
   explicit IniFile(std::string_view text) { SetText(text); }
 
-  void Clear() { m_sections.clear(); }
+  void Clear();
   void SetText(std::string_view text);
   void SetLines(const std::vector<std::string>& lines);
   // The document as text: each section, its entries as key=value, a blank line; CR LF ends.
@@ -75,9 +76,14 @@ class IniFile {
   };
   const Section* FindSection(std::string_view name) const;
   Section* FindSection(std::string_view name);
+  Section& AddSection(std::string name);
+  void IndexSections();
   const std::string* FindValue(std::string_view section, std::string_view key) const;
 
   std::vector<Section> m_sections;
+  // Position of each section in m_sections by its name in lower case: an event's INI holds
+  // thousands of sections, and each model field looks one up.
+  std::unordered_map<std::string, std::size_t> m_index;
 };
 
 }  // namespace luvaro
