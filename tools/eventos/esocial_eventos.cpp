@@ -4,7 +4,6 @@
 
 #include <exception>
 #include <filesystem>
-#include <map>
 
 #include "app/core/util.h"
 #include "dfe/xml/leitor.h"
@@ -12,6 +11,7 @@
 #include "esocial/esocial_conversao.h"
 #include "esocial/esocial_evento.h"
 #include "esocial/eventos.h"
+#include "tools/eventos/carga_eventos.h"
 #include "tools/eventos/sistema_eventos.h"
 
 namespace luvaro {
@@ -32,26 +32,9 @@ TVersaoeSocial VersaoDoTexto(const std::string& texto) {
 
 void Configurar(TeSocialComponente& componente, const PedidoEventos& pedido) {
   TConfiguracoeseSocial& c = componente.Configuracoes();
-  // The back-ends of the program's own configuration: the certificate store of the platform
-  // (the PKCS#11 tokens here) and libxml2 signing.
-  c.Geral().SetSSLLib(TSSLLib::libWinCrypt);
-  c.Geral().SetSSLCryptLib(TSSLCryptLib::cryWinCrypt);
-  c.Geral().SetSSLHttpLib(TSSLHttpLib::httpWinHttp);
-  c.Geral().SetSSLXmlSignLib(TSSLXmlSignLib::xsLibXml2);
-  c.Geral().SetExibirErroSchema(true);  // every schema failure, not only the first line
-  c.Geral().SetSalvar(false);
+  ConfigurarComponente(c, pedido);
   c.Geral().SetVersaoDF(VersaoDoTexto(pedido.leiaute));
-  c.Geral().SetTipoEmpregador(static_cast<TEmpregador>(pedido.tipoEmpregador));
-  c.Arquivos().SetPathSchemas(pedido.schemas.string());
-  // Each document straight into the output folder, under the name SaveToFiles gives it.
-  c.Arquivos().SetSalvar(false);
-  c.Arquivos().SetSepararPorCNPJ(false);
-  c.Arquivos().SetSepararPorModelo(false);
-  c.Arquivos().SetSepararPorAno(false);
-  c.Arquivos().SetSepararPorMes(false);
-  c.Arquivos().SetSepararPorDia(false);
-  c.Arquivos().SetAdicionarLiteral(false);
-  c.Arquivos().SetPathSalvar(pedido.saida.string());
+  c.Geral().SetTipoEmpregador(static_cast<TEmpregador>(pedido.tipo));
   c.Arquivos().SetPatheSocial(pedido.saida.string());
 }
 
@@ -63,33 +46,25 @@ TeSocialColecaoEventos& ColecaoDoTipo(TEventos& eventos, TTipoEvento tipo) {
   throw EDFeException("Tipo de evento sem coleção: " + CodigoDoTipoEvento(tipo));
 }
 
-// The cause of a building failure without the "ID: <Id>" line that GerarXML puts before it
-// (the report names the event already).
-std::string CausaDaFalha(const std::string& mensagem, const std::string& id) {
-  const std::string prefixo = "ID: " + id + "\r\n";
-  return mensagem.starts_with(prefixo) ? mensagem.substr(prefixo.size()) : mensagem;
-}
-
 // Loads one INI file into the container: the group of its event type reads it, and the event
 // builds, signs and validates itself (what LoadFromStringINI does, without its save: the
 // container is saved once, at the end, holding only the events that came out whole). A failing
 // event, or one whose identifier an earlier event of the run has already taken, is reported
 // and taken out again.
-void CarregarArquivo(TEventos& eventos, const std::string& arquivo, RelatoEventos& relato,
-                     std::map<std::string, std::string>& identificadores) {
+void CarregarArquivo(TEventos& eventos, const std::string& arquivo, CargaEventos& carga) {
   const std::string origem = std::filesystem::path(arquivo).filename().string();
   TLeitor leitor;
   try {
     leitor.CarregarArquivo(arquivo);
   } catch (const std::exception& erro) {
-    relato.Falha(origem, erro.what());
+    carga.SemEvento(origem, erro.what());
     return;
   }
   const std::optional<TTipoEvento> tipo = TipoEventoDoINI(leitor.Arquivo());
   if (!tipo) {
-    relato.Falha(origem,
-                 "nenhum evento eSocial no arquivo: falta a seção com o nome do evento (por "
-                 "exemplo evtInfoEmpregador).");
+    carga.SemEvento(origem,
+                    "nenhum evento eSocial no arquivo: falta a seção com o nome do evento (por "
+                    "exemplo evtInfoEmpregador).");
     return;
   }
   TeSocialColecaoEventos& colecao = ColecaoDoTipo(eventos, *tipo);
@@ -100,24 +75,12 @@ void CarregarArquivo(TEventos& eventos, const std::string& arquivo, RelatoEvento
     falha = erro.what();
   }
   if (colecao.Count() == 0) {
-    relato.Falha(origem, falha);
+    carga.SemEvento(origem, falha);
     return;
   }
-  TeSocialEvento& evento = colecao.Evento(colecao.Count() - 1);
-  const std::string id = evento.Id().empty() ? origem : evento.Id();
-  for (const std::string& alerta : evento.Gerador().ListaDeAlertas())
-    relato.Alerta(id, AlertaLegivel(alerta));
-  if (falha.empty() && identificadores.contains(evento.Id())) {
-    // Two documents under one identifier: the government keeps only the first.
-    falha = "identificador repetido: é o mesmo do evento de " + identificadores[evento.Id()] +
-            "; informe outro Sequencial na seção " + ElementoDoTipoEvento(*tipo) + ".";
-  }
-  if (!falha.empty()) {
-    relato.Falha(id, CausaDaFalha(falha, evento.Id()));
+  if (!carga.Concluir(origem, colecao.Evento(colecao.Count() - 1), falha,
+                      ElementoDoTipoEvento(*tipo)))
     colecao.ExcluirUltimo();
-    return;
-  }
-  identificadores.emplace(evento.Id(), origem);
 }
 
 void GerarEsocial(const PedidoEventos& pedido, const AmbienteEventos& ambiente,
@@ -125,17 +88,11 @@ void GerarEsocial(const PedidoEventos& pedido, const AmbienteEventos& ambiente,
   TeSocialComponente componente(TUtil::GetAppPath());
   Configurar(componente, pedido);
   PrepararCertificado(componente, ambiente);
-  std::error_code erro;
-  std::filesystem::create_directories(pedido.saida, erro);
-  if (erro) {
-    throw EDFeException("Não foi possível criar a pasta de saída " + pedido.saida.string() + ": " +
-                        erro.message());
-  }
+  CriarPastaSaida(pedido.saida);
 
   TEventos& eventos = componente.Eventos();
-  std::map<std::string, std::string> identificadores;  // Id -> the file of its event
-  for (const std::string& arquivo : pedido.arquivos)
-    CarregarArquivo(eventos, arquivo, relato, identificadores);
+  CargaEventos carga(relato);
+  for (const std::string& arquivo : pedido.arquivos) CarregarArquivo(eventos, arquivo, carga);
   eventos.SaveToFiles();
   for (const TGeradosCollectionItem& gerado : eventos.Gerados())
     relato.Documento(gerado.PathNome + ".xml");
@@ -148,7 +105,12 @@ std::span<const ModeloIni> ModelosEsocial() {
 }  // namespace
 
 SistemaEventos SistemaeSocialEventos() {
-  return {"esocial", {"02_04_01", "02_04_02", "02_05_00"}, &GerarEsocial, &ModelosEsocial};
+  return {"esocial",
+          {"02_04_01", "02_04_02", "02_05_00"},
+          {"--tipo-empregador", 6,  // teOrgaoPublicoAutonomoFederal
+           "eSocial: tipo do empregador, de 0 a 6 (padrão: 0, pessoa jurídica)"},
+          &GerarEsocial,
+          &ModelosEsocial};
 }
 
 }  // namespace luvaro

@@ -1,5 +1,6 @@
 #include "tools/eventos/linha_comando.h"
 
+#include <algorithm>
 #include <charconv>
 #include <exception>
 #include <ostream>
@@ -8,9 +9,6 @@
 
 namespace luvaro {
 namespace {
-
-// The largest TEmpregador ordinal (teOrgaoPublicoAutonomoFederal).
-constexpr int kMaiorTipoEmpregador = 6;
 
 // A wrong command line: its message goes to standard error before the usage text.
 struct ErroLinhaComando {
@@ -29,6 +27,12 @@ const SistemaEventos* SistemaDoNome(const std::string& nome) {
   return nullptr;
 }
 
+bool OpcaoDeOutroSistema(const std::string& opcao) {
+  for (const SistemaEventos& sistema : SistemasEventos())
+    if (sistema.opcaoTipo.nome == opcao) return true;
+  return false;
+}
+
 std::string Leiautes(const SistemaEventos& sistema) {
   std::string texto;
   for (std::string_view leiaute : sistema.leiautes) {
@@ -38,13 +42,13 @@ std::string Leiautes(const SistemaEventos& sistema) {
   return texto;
 }
 
-int TipoEmpregador(const std::string& texto) {
+int Tipo(const OpcaoTipoEventos& opcao, const std::string& texto) {
   int valor = -1;
   const auto [fim, erro] = std::from_chars(texto.data(), texto.data() + texto.size(), valor);
   if (erro != std::errc() || fim != texto.data() + texto.size() || valor < 0 ||
-      valor > kMaiorTipoEmpregador) {
-    throw ErroLinhaComando{"--tipo-empregador deve ser um número de 0 a " +
-                           std::to_string(kMaiorTipoEmpregador) + ": \"" + texto + "\"."};
+      valor > opcao.maior) {
+    throw ErroLinhaComando{std::string(opcao.nome) + " deve ser um número de 0 a " +
+                           std::to_string(opcao.maior) + ": \"" + texto + "\"."};
   }
   return valor;
 }
@@ -80,10 +84,12 @@ Comando LerComando(const std::vector<std::string>& argumentos) {
       saida = valor;
     } else if (opcao == "--schemas") {
       schemas = valor;
-    } else if (opcao == "--tipo-empregador") {
-      comando.pedido.tipoEmpregador = TipoEmpregador(valor);
+    } else if (opcao == comando.sistema->opcaoTipo.nome) {
+      comando.pedido.tipo = Tipo(comando.sistema->opcaoTipo, valor);
     } else if (opcao == "--modelo") {
       comando.modelo = valor;
+    } else if (OpcaoDeOutroSistema(opcao)) {
+      throw ErroLinhaComando{opcao + " não vale para " + std::string(comando.sistema->nome) + "."};
     } else {
       throw ErroLinhaComando{"Opção desconhecida: " + opcao + "."};
     }
@@ -133,9 +139,14 @@ std::string TextoDeUso() {
       "Opções:\n"
       "  --saida PASTA           pasta dos documentos gerados (padrão: a pasta atual)\n"
       "  --schemas PASTA         pasta dos schemas XSD (padrão: a pasta schemas do programa,\n"
-      "                          em LUVARO_HOME quando definida)\n"
-      "  --tipo-empregador N     tipo do empregador, de 0 a 6 (padrão: 0, pessoa jurídica)\n"
-      "  --modelo CÓDIGO         escreve o modelo INI do evento (por exemplo S-1200)\n"
+      "                          em LUVARO_HOME quando definida)\n";
+  for (const SistemaEventos& sistema : SistemasEventos()) {
+    std::string opcao = std::string(sistema.opcaoTipo.nome) + " N";
+    opcao.resize(std::max<std::size_t>(opcao.size() + 2, 24), ' ');
+    texto += "  " + opcao + std::string(sistema.opcaoTipo.descricao) + "\n";
+  }
+  texto +=
+      "  --modelo CÓDIGO         escreve o modelo INI do evento (por exemplo S-1200 ou R-2010)\n"
       "  --ajuda                 mostra este texto\n"
       "\n"
       "Certificado: arquivo A1 em LUVARO_PFX, com a senha em LUVARO_PFX_SENHA; sem ele, o\n"

@@ -22,7 +22,7 @@ struct PedidoEventos {
   std::vector<std::string> arquivos;  // the INI files, in the order given
   std::filesystem::path saida;        // where the signed documents go
   std::filesystem::path schemas;      // the folder of the XSD files
-  int tipoEmpregador = 0;             // the TEmpregador ordinal (systems without one ignore it)
+  int tipo = 0;                       // the ordinal the system's kind option gives
 };
 
 // How the events are signed, read from the environment once at start-up: an A1 file
@@ -76,11 +76,20 @@ struct ModeloIni {
 std::optional<std::string_view> ProcurarModelo(std::span<const ModeloIni> modelos,
                                                std::string_view codigo, std::string_view leiaute);
 
+// The option that tells a system's kind of taxpayer as the ordinal of its enumeration
+// (--tipo-empregador of eSocial, TEmpregador; --tipo-contribuinte of EFD-Reinf, TContribuinte).
+struct OpcaoTipoEventos {
+  std::string_view nome;       // "--tipo-empregador"
+  int maior = 0;               // the largest ordinal; 0 is the default
+  std::string_view descricao;  // its line in the usage text, after the option's name
+};
+
 // A government system the tool serves. A further system is one more source file that fills
 // this table entry, and one line in SistemasEventos().
 struct SistemaEventos {
   std::string_view nome;                   // the first argument: "esocial"
   std::vector<std::string_view> leiautes;  // the layout texts it accepts
+  OpcaoTipoEventos opcaoTipo;
   // Loads every INI file, builds, signs and validates its event and writes the signed document
   // into pedido.saida; reports into `relato`. Failures of single events do not stop the others.
   void (*Gerar)(const PedidoEventos& pedido, const AmbienteEventos& ambiente,
@@ -92,5 +101,6 @@ struct SistemaEventos {
 // Every system, in the order the usage text lists them.
 std::span<const SistemaEventos> SistemasEventos();
 SistemaEventos SistemaeSocialEventos();
+SistemaEventos SistemaReinfEventos();
 
 }  // namespace luvaro

@@ -3,7 +3,7 @@
 namespace luvaro {
 
 std::span<const SistemaEventos> SistemasEventos() {
-  static const SistemaEventos sistemas[] = {SistemaeSocialEventos()};
+  static const SistemaEventos sistemas[] = {SistemaeSocialEventos(), SistemaReinfEventos()};
   return sistemas;
 }
 

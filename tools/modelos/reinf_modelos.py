@@ -7,7 +7,9 @@ type as texts with a decimal comma, and the closing event's period rule.
     reinf_modelos.py --schemas DIR --raiz DIR [--verificar]
 
 The same options and exit codes as gerar_modelos.py. R-1000 and R-2010 are written by hand, and
-R-2070 has no published schema; the first two still get their INI fixtures from here.
+R-2070 has no published schema; the first two still get their INI texts from here. The INI texts
+(reinf/modelos/ini) are both the fixtures of the all-events test and the templates that
+luvaro-eventos --modelo prints.
 """
 
 import argparse
@@ -19,7 +21,7 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 from gerar_modelos import Gerador, nome_arquivo, rodar  # noqa: E402
 from valores_ini import ini_do_evento, larguras_da_uniao  # noqa: E402
-from xsd_modelo import XS, Esquema, unir  # noqa: E402
+from xsd_modelo import XS, Campo, Esquema, Grupo, unir  # noqa: E402
 
 REINF = {
     "nome": "reinf",
@@ -28,7 +30,9 @@ REINF = {
     "base": "TReinfEventoModelo",
     "cabecalho_base": "reinf/modelos/evento_modelo.h",
     "saida": "reinf/modelos/gerados",
-    "fixtures": "tests/fixtures/reinf/modelos",
+    # The commented INI text of every event per version: the templates that luvaro-eventos
+    # --modelo prints, and the fixtures of the all-events test.
+    "fixtures": "reinf/modelos/ini",
     "tipo_evento": "TTipoEvento",
     "schema_enum": "TReinfSchema",
     "eventos": [
@@ -48,6 +52,9 @@ REINF = {
         ("R-1000", "evtInfoContri", "TevtInfoContri", "evtInfoContribuinte"),
         ("R-2010", "evtServTom", "TevtServTom", "evtTomadorServicos"),
     ],
+    # Written by hand without a published schema: its INI text from arvore_r2070.
+    "sem_schema": ("R-2070", "evtPgtosDivs", "evtTomadorServicos"),
+    "achatados": {"R-2070": ("infoPgto",)},
     # Section digits that differ from the rule of the lists (3 beyond 99 items, else 2).
     "larguras": {("R-1000", ("infoContri", "infoCadastro", "softHouse")): 2},
 }
@@ -71,6 +78,7 @@ VALOR = re.compile(r"\[0-9\]\{1,(\d+)\}\[,\]\[0-9\]\{(\d)\}")
 
 # A contributor every fixture names (a company's CNPJ).
 INSCRICAO = "12345678000195"
+CPF = "12345678909"
 
 IDENTIFICACAO = ("ideEvento", "ideContri")
 
@@ -113,6 +121,58 @@ class EsquemaReinf(Esquema):
 
 def ler_evento(caminho):
     return ajustar(sem_id(EsquemaReinf(caminho).evento()))
+
+
+def campo(nome, minimo=0, maximo=-1, obrigatorio=True, tipo="texto", codigos=(), padrao=None):
+    c = Campo(nome)
+    c.padrao = padrao
+    c.min_tam, c.max_tam = minimo, maximo
+    c.min_ocorr = 1 if obrigatorio else 0
+    c.tipo = tipo
+    c.codigos = list(codigos)
+    return c
+
+
+def grupo(nome, filhos, obrigatorio=True, maximo=1):
+    g = Grupo(nome)
+    g.filhos = filhos
+    g.min_ocorr = 1 if obrigatorio else 0
+    g.max_ocorr = maximo
+    return g
+
+
+def arvore_r2070(r2010):
+    """R-2070 as its hand-written model reads it, for its INI text: no layout here publishes
+    its schema. Its identification is R-2010's (`r2010`, that layout's tree); infoPgto holds no
+    field and has no section of its own (the model reads ideEstab and the payments directly)."""
+    arvore = Grupo("evtPgtosDivs")
+    arvore.filhos = [
+        r2010.filho("ideEvento"),
+        r2010.filho("ideContri"),
+        grupo("ideBenef", [
+            campo("codPgto", 1, 4, padrao="[0-9]{4}"),
+            campo("tpInscBenef", 1, 1, obrigatorio=False, codigos=("1", "2")),
+            campo("nrInscBenef", 11, 14, obrigatorio=False, padrao="[0-9]{11}"),
+            campo("nmRazaoBenef", 1, 150),
+            grupo("infoResidExt", [
+                campo("paisResid", 3, 3, padrao="[0-9]{3}"),
+                campo("indNIF", 1, 1, codigos=("1", "2", "3")),
+                campo("nifBenef", 1, 20, obrigatorio=False),
+            ], obrigatorio=False),
+            grupo("infoMolestia", [campo("dtLaudo", tipo="data")], obrigatorio=False),
+            grupo("infoPgto", [
+                grupo("ideEstab", [
+                    campo("nrInsc", 14, 14, padrao="[0-9]{14}"),
+                    grupo("pgtoResidBR", [
+                        campo("dtPgto", tipo="data"),
+                        campo("vlrRendTributavel", 1, 14, tipo="decimal"),
+                        campo("vlrIR", 1, 14, obrigatorio=False, tipo="decimal"),
+                    ], maximo=999),
+                ]),
+            ]),
+        ]),
+    ]
+    return arvore
 
 
 class GeradorReinf(Gerador):
@@ -284,6 +344,13 @@ class GeradorReinf(Gerador):
                 if os.path.exists(caminho):
                     por_versao[versao] = ler_evento(caminho)
             saida.append((codigo, elemento, None, por_versao))
+        codigo, elemento, base = self.f["sem_schema"]
+        por_versao = {}
+        for versao in self.versoes:
+            caminho = os.path.join(self.schemas, "%s-v%s.xsd" % (base, versao))
+            if os.path.exists(caminho):
+                por_versao[versao] = arvore_r2070(ler_evento(caminho))
+        saida.append((codigo, elemento, None, por_versao))
         return saida
 
     def executar(self):
@@ -304,22 +371,30 @@ class GeradorReinf(Gerador):
                 if cod == codigo:
                     larguras[caminho] = digitos
             for versao, arvore_versao in por_versao.items():
-                linhas = contribuinte(ini_do_evento(elemento, arvore_versao, larguras, codigo, versao))
+                linhas = contribuinte(ini_do_evento(elemento, arvore_versao, larguras, codigo,
+                                                    versao, self.f["achatados"].get(codigo, ())))
                 nome = "%s-%s.ini" % (codigo, versao)
                 self.escrever(os.path.join(self.f["fixtures"], nome), linhas)
 
 
 def contribuinte(linhas):
-    """Every fixture names the same company in ideContri."""
+    """Every fixture names the same company in ideContri, and a CNPJ or CPF key made from a
+    pattern that allows the short form ("000") gets a whole number instead, which the event
+    writers' size rules for these fields also accept."""
     saida = []
     secao = None
     for linha in linhas:
+        chave, _, valor = linha.partition("=")
         if linha.startswith("["):
             secao = linha
-        elif secao == "[ideContri]" and linha.startswith("tpInsc="):
+        elif secao == "[ideContri]" and chave == "tpInsc":
             linha = "tpInsc=1"
-        elif secao == "[ideContri]" and linha.startswith("nrInsc="):
+        elif secao == "[ideContri]" and chave == "nrInsc":
             linha = "nrInsc=" + INSCRICAO
+        elif valor.isdigit() and chave.startswith("cnpj") and len(valor) < len(INSCRICAO):
+            linha = chave + "=" + INSCRICAO
+        elif valor.isdigit() and chave.startswith("cpf") and len(valor) < len(CPF):
+            linha = chave + "=" + CPF
         saida.append(linha)
     return saida
 

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 #include <regex>
 #include <string>
 #include <vector>
@@ -22,6 +23,13 @@ using test::TestToken;
 
 const fs::path kEventos = LUVARO_EVENTOS_EXE;
 const fs::path kModelos = fs::path(LUVARO_SOURCE_DIR) / "esocial" / "modelos" / "ini";
+const fs::path kModelosReinf = fs::path(LUVARO_SOURCE_DIR) / "reinf" / "modelos" / "ini";
+
+// The first submatch of `padrao` in `texto` (empty when it does not occur).
+std::string Procurar(const std::string& texto, const std::string& padrao) {
+  std::smatch m;
+  return std::regex_search(texto, m, std::regex(padrao)) ? m[1].str() : std::string();
+}
 
 // The lines of a text, without the empty last one.
 std::vector<std::string> Linhas(const std::string& texto) {
@@ -55,10 +63,10 @@ class EventosE2eTest : public testing::Test {
     return test::RunProcess(kEventos, options);
   }
 
-  std::vector<std::string> Gerar(const std::string& leiaute, std::vector<std::string> arquivos) {
+  std::vector<std::string> Gerar(const std::string& leiaute, std::vector<std::string> arquivos,
+                                 const std::string& sistema = "esocial") {
     std::vector<std::string> args{
-        "esocial", "--saida", Saida().string(), "--schemas", test::PastaSchemas().string(),
-        leiaute};
+        sistema, "--saida", Saida().string(), "--schemas", test::PastaSchemas().string(), leiaute};
     args.insert(args.end(), arquivos.begin(), arquivos.end());
     return args;
   }
@@ -103,6 +111,69 @@ class EventosE2eTest : public testing::Test {
   }
 
   test::TempDir m_dir{"luvaro-eventos-e2e"};
+};
+
+// The EFD-Reinf form: the templates of reinf/modelos/ini in, the documents checked against the
+// published layouts in ../shared/schemas/reinf.
+class EventosReinfE2eTest : public EventosE2eTest {
+ protected:
+  static fs::path Modelo(const std::string& codigo, const std::string& leiaute) {
+    return kModelosReinf / (codigo + "-" + leiaute + ".ini");
+  }
+  std::vector<std::string> GerarReinf(const std::string& leiaute,
+                                      std::vector<std::string> arquivos) {
+    return Gerar(leiaute, std::move(arquivos), "reinf");
+  }
+
+  // Every document the run names is there under the name SaveToFiles gives it, carries a
+  // signature xmlsec1 accepts with the company's certificate through the event element's id
+  // reference, and (but for R-2070, which no layout publishes) is valid against the layout's
+  // schema in xmllint's judgement. Returns the documents.
+  std::vector<std::string> ConferirReinf(const test::ProcessResult& r, const std::string& leiaute,
+                                         const std::vector<std::string>& codigos) {
+    std::vector<std::string> documentos;
+    const std::vector<std::string> caminhos = Linhas(r.out);
+    EXPECT_EQ(caminhos.size(), codigos.size()) << r.out;
+    for (std::size_t i = 0; i < std::min(caminhos.size(), codigos.size()); ++i) {
+      const fs::path arquivo = caminhos[i];
+      SCOPED_TRACE(arquivo.string());
+      EXPECT_EQ(arquivo.parent_path(), Saida());
+      EXPECT_TRUE(std::regex_match(arquivo.filename().string(),
+                                   std::regex("\\d{34}-" + codigos[i] + "-0\\.xml")));
+      if (!fs::exists(arquivo)) {
+        ADD_FAILURE() << "missing";
+        continue;
+      }
+      const std::string documento = test::ReadFile(arquivo);
+      documentos.push_back(documento);
+      const std::string espaco = Procurar(documento, "<Reinf xmlns=\"([^\"]+)\"");
+      const std::string elemento = Procurar(documento, "<Reinf[^>]*><(\\w+) id=\"");
+      EXPECT_TRUE(espaco.ends_with("/v" + leiaute)) << espaco;
+      if (elemento.empty()) {
+        ADD_FAILURE() << "no event element";
+        continue;
+      }
+      test::ProcessOptions xmlsec;
+      xmlsec.args = {"--verify",
+                     "--pubkey-cert-pem",
+                     TestToken::Shared().Certificate("empresa").pem.string(),
+                     "--id-attr:id",
+                     espaco + ":" + elemento,
+                     arquivo.string()};
+      const test::ProcessResult verificado = test::RunProcess("/usr/bin/xmlsec1", xmlsec);
+      EXPECT_EQ(verificado.exitCode, 0) << verificado.out << verificado.err;
+      if (codigos[i] == "R-2070") continue;
+      const std::string schema = Procurar(espaco, "/schemas/(\\w+)/v");
+      test::ProcessOptions xmllint;
+      xmllint.args = {
+          "--noout", "--nonet", "--schema",
+          (test::SharedSchemasDir() / "reinf" / (schema + "-v" + leiaute + ".xsd")).string(),
+          arquivo.string()};
+      const test::ProcessResult valido = test::RunProcess("/usr/bin/xmllint", xmllint);
+      EXPECT_EQ(valido.exitCode, 0) << valido.err;
+    }
+    return documentos;
+  }
 };
 
 TEST_F(EventosE2eTest, DoisArquivosDoisDocumentosAssinadosNoToken) {
@@ -235,6 +306,7 @@ TEST_F(EventosE2eTest, ModeloComentadoVoltaPeloLeitorEGeraDocumentoValido) {
 
 TEST_F(EventosE2eTest, LinhaDeComandoErrada) {
   const std::string ini = (kModelos / "S-1000-02_05_00.ini").string();
+  const std::string iniReinf = (kModelosReinf / "R-1000-1_04_00.ini").string();
   const struct {
     const char* nome;
     std::vector<std::string> args;
@@ -265,6 +337,25 @@ TEST_F(EventosE2eTest, LinhaDeComandoErrada) {
       {"template of an event the layout lacks",
        {"esocial", "--modelo", "S-2221", "02_04_01"},
        "o evento \"S-2221\" não existe no leiaute 02_04_01 de esocial."},
+      {"unknown layout of reinf",
+       {"reinf", "02_05_00", iniReinf},
+       "Leiaute desconhecido para reinf: \"02_05_00\" (leiautes: 1_03_00, 1_03_02, 1_04_00)."},
+      {"no file for reinf", {"reinf", "1_04_00"}, "Informe ao menos um arquivo INI."},
+      {"contributor kind out of range",
+       {"reinf", "--tipo-contribuinte", "3", "1_04_00", iniReinf},
+       "--tipo-contribuinte deve ser um número de 0 a 2: \"3\"."},
+      {"contributor kind not a number",
+       {"reinf", "--tipo-contribuinte=pj", "1_04_00", iniReinf},
+       "--tipo-contribuinte deve ser um número de 0 a 2: \"pj\"."},
+      {"the employer kind of eSocial",
+       {"reinf", "--tipo-empregador", "1", "1_04_00", iniReinf},
+       "--tipo-empregador não vale para reinf."},
+      {"the contributor kind for eSocial",
+       {"esocial", "--tipo-contribuinte", "1", "02_05_00", ini},
+       "--tipo-contribuinte não vale para esocial."},
+      {"template of no member",
+       {"reinf", "--modelo", "R-5001", "1_04_00"},
+       "o evento \"R-5001\" não existe no leiaute 1_04_00 de reinf."},
   };
   for (const auto& caso : casos) {
     SCOPED_TRACE(caso.nome);
@@ -280,6 +371,115 @@ TEST_F(EventosE2eTest, LinhaDeComandoErrada) {
   const test::ProcessResult ajuda = Executar({"--ajuda"});
   EXPECT_EQ(ajuda.exitCode, 0);
   EXPECT_NE(ajuda.out.find("esocial  02_04_01, 02_04_02, 02_05_00"), std::string::npos);
+  EXPECT_NE(ajuda.out.find("reinf  1_03_00, 1_03_02, 1_04_00"), std::string::npos);
+  EXPECT_NE(ajuda.out.find("--tipo-contribuinte N"), std::string::npos);
+}
+
+TEST_F(EventosReinfE2eTest, DoisArquivosDoisDocumentosAssinadosEmCadaLeiaute) {
+  // Listed in the container's order: the contributor's event before the services taken.
+  for (const std::string leiaute : {"1_03_00", "1_03_02", "1_04_00"}) {
+    SCOPED_TRACE(leiaute);
+    fs::remove_all(Saida());
+    const test::ProcessResult r = Executar(GerarReinf(
+        leiaute, {Modelo("R-2010", leiaute).string(), Modelo("R-1000", leiaute).string()}));
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    ConferirReinf(r, leiaute, {"R-1000", "R-2010"});
+  }
+}
+
+TEST_F(EventosReinfE2eTest, CampoObrigatorioAusenteVaiParaAErrosEOOutroEGravado) {
+  // The contact's name removed: the writer's alert and the schema's verdict, each line after
+  // the event's identifier; the closing event of the other file is written.
+  std::string texto = test::ReadFile(Modelo("R-1000", "1_04_00"));
+  const std::size_t nome = texto.find("nmCtt=Teste");
+  ASSERT_NE(nome, std::string::npos);
+  texto.erase(nome, std::string("nmCtt=Teste").size());
+  const fs::path quebrado = Escrever("sem-contato.ini", texto);
+
+  const test::ProcessResult r =
+      Executar(GerarReinf("1_04_00", {quebrado.string(), Modelo("R-2099", "1_04_00").string()}));
+  EXPECT_EQ(r.exitCode, 1) << r.err;
+  ConferirReinf(r, "1_04_00", {"R-2099"});
+  const std::vector<std::string> erros = Linhas(r.err);
+  ASSERT_GE(erros.size(), 2u) << r.err;
+  for (const std::string& linha : erros)
+    EXPECT_TRUE(std::regex_search(linha, std::regex("^ID\\d{34}: "))) << linha;
+  EXPECT_NE(r.err.find(": Reinf/evtInfoContri/infoContri/alteracao/infoCadastro/contato/nmCtt"),
+            std::string::npos)
+      << r.err;
+  // The schema's failure names the field it missed.
+  bool esquema = false;
+  for (const std::string& linha : erros)
+    esquema = esquema || (linha.find("nmCtt") != std::string::npos &&
+                          linha.find("Reinf/evtInfoContri") == std::string::npos);
+  EXPECT_TRUE(esquema) << r.err;
+}
+
+TEST_F(EventosReinfE2eTest, TipoDeContribuinteDecideInscricaoEEntidadeFederativa) {
+  // A company (0) writes the root of its CNPJ and no infoEFR; a public body (1) the whole
+  // number and infoEFR; both valid.
+  const struct {
+    const char* tipo;
+    const char* inscricao;
+    bool efr;
+  } casos[] = {{"0", "<nrInsc>12345678</nrInsc>", false},
+               {"1", "<nrInsc>12345678000195</nrInsc>", true}};
+  for (const auto& caso : casos) {
+    SCOPED_TRACE(caso.tipo);
+    fs::remove_all(Saida());
+    std::vector<std::string> args = GerarReinf("1_03_02", {Modelo("R-1000", "1_03_02").string()});
+    args.insert(args.begin() + 1, std::string("--tipo-contribuinte=") + caso.tipo);
+    const test::ProcessResult r = Executar(args);
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    const std::vector<std::string> documentos = ConferirReinf(r, "1_03_02", {"R-1000"});
+    ASSERT_EQ(documentos.size(), 1u);
+    EXPECT_NE(documentos[0].find(caso.inscricao), std::string::npos);
+    EXPECT_EQ(documentos[0].find("<infoEFR>") != std::string::npos, caso.efr);
+  }
+}
+
+TEST_F(EventosReinfE2eTest, ModeloDeCadaMembroVoltaPeloLeitorEGeraDocumentoValido) {
+  // Every member of the layout: the template printed, written as a file and built; all in
+  // one run, each document signed and (but R-2070) valid.
+  const std::vector<std::string> codigos = {"R-1000", "R-1070", "R-2010", "R-2020", "R-2030",
+                                            "R-2040", "R-2050", "R-2060", "R-2070", "R-2098",
+                                            "R-2099", "R-3010", "R-9000"};
+  std::vector<std::string> arquivos;
+  for (const std::string& codigo : codigos) {
+    SCOPED_TRACE(codigo);
+    std::string pedido = codigo;
+    if (codigo == "R-2010") pedido = "r2010";  // the code without regard to case and hyphen
+    const test::ProcessResult r = Executar({"reinf", "--modelo", pedido, "1_04_00"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const IniFile ini(r.out);
+    EXPECT_TRUE(ini.SectionExists("ideEvento"));
+    EXPECT_TRUE(ini.SectionExists("ideContri"));
+    EXPECT_TRUE(r.out.starts_with("; Evento " + codigo + " ")) << r.out.substr(0, 80);
+    // Each its own Sequencial, so that events built in the same second differ.
+    std::string texto = r.out;
+    const std::size_t sequencial = texto.find("\nSequencial=0");
+    ASSERT_NE(sequencial, std::string::npos);
+    texto.replace(sequencial, 13, "\nSequencial=" + std::to_string(arquivos.size() + 1));
+    arquivos.push_back(Escrever(codigo + ".ini", texto).string());
+  }
+  const test::ProcessResult r = Executar(GerarReinf("1_04_00", arquivos));
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  ConferirReinf(r, "1_04_00", codigos);
+}
+
+TEST_F(EventosReinfE2eTest, ArquivoDeRetornoOuSemEventoFalha) {
+  // A government return (R-5001) is no model; a text with no event section names none.
+  const fs::path retorno = Escrever("retorno.ini", "[evtTotal]\nSequencial=1\n");
+  const fs::path semEvento = Escrever("vazio.ini", "[ideContri]\nnrInsc=12345678000195\n");
+  const test::ProcessResult r = Executar(GerarReinf(
+      "1_03_00", {retorno.string(), semEvento.string(), Modelo("R-2098", "1_03_00").string()}));
+  EXPECT_EQ(r.exitCode, 1) << r.err;
+  EXPECT_NE(r.err.find("retorno.ini: o evento R-5001 é um retorno do governo"), std::string::npos)
+      << r.err;
+  EXPECT_NE(r.err.find("vazio.ini: nenhum evento EFD-Reinf no arquivo"), std::string::npos)
+      << r.err;
+  ConferirReinf(r, "1_03_00", {"R-2098"});
 }
 
 }  // namespace
