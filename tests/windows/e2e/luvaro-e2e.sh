@@ -110,6 +110,13 @@ endpoints_desde() {
     sed 's|.*/[0-9]*-[A-Z]*-||' | paste -sd' '
 }
 
+# confere <run> <stand-in> <its requests before the run> <endpoints expected, in order>
+confere() {
+  local recebido
+  recebido=$(endpoints_desde "$2" "$3")
+  [ "$recebido" = "$4" ] || fail "$1: $2 received \"$recebido\", expected \"$4\""
+}
+
 # The n-th request folder (1-based) of a stand-in.
 pedido() { find "$out/$1" -mindepth 1 -maxdepth 1 -type d | sort | sed -n "${2}p"; }
 
@@ -176,17 +183,16 @@ run() {
 # The XML reply a result POST carried to the ERP, JSON member xmlRetornoLote.
 retorno_erp() { perl -MJSON::PP -0777 -ne 'print decode_json($_)->{xmlRetornoLote}' "$1/body"; }
 
-# --- The runs. Each row: name, exit code, standard error, update server, command line; the
-# checks of what the stand-ins received follow each run.
+# --- The runs, in order (the query needs the send's protocol, the download the receipts): each
+# with its exit code, standard error, update server and command line, then what each stand-in
+# received.
 
 # eSocial send (process 0): the two rubrics of employer 12345678.
 erp0=$(recebidos erp) gov0=$(recebidos esocial)
 run envio-esocial 0 "$inicio"$'\n'"$parametros"$'\n'"$envio"$'\n'"$retorno" "$url_update" \
   "$versao" 0 "$url_erp" 1 1 12345678 esocial
-[ "$(endpoints_desde esocial "$gov0")" = "EnviarLoteEventos" ] ||
-  fail "envio-esocial: eSocial received $(endpoints_desde esocial "$gov0")"
-[ "$(endpoints_desde erp "$erp0")" = "lotes lotesRetorno" ] ||
-  fail "envio-esocial: the ERP received $(endpoints_desde erp "$erp0")"
+confere envio-esocial esocial "$gov0" "EnviarLoteEventos"
+confere envio-esocial erp "$erp0" "lotes lotesRetorno"
 verifica_assinaturas "$(pedido esocial $((gov0 + 1)))"
 protocolo=$(retorno_erp "$(pedido erp $((erp0 + 2)))" | grep -o '<protocoloEnvio>[^<]*' |
   cut -d'>' -f2)
@@ -196,21 +202,18 @@ protocolo=$(retorno_erp "$(pedido erp $((erp0 + 2)))" | grep -o '<protocoloEnvio
 erp0=$(recebidos erp) gov0=$(recebidos esocial)
 run consulta-esocial 0 "$inicio"$'\n'"$parametros"$'\nConsultando protocolo...\n'"$retorno" \
   "$url_update" "$versao" 1 "$url_erp" "${protocolo:-sem-protocolo}" 1 12345678 esocial
-[ "$(endpoints_desde esocial "$gov0")" = "ConsultarLoteEventos" ] ||
-  fail "consulta-esocial: eSocial received $(endpoints_desde esocial "$gov0")"
-[ "$(endpoints_desde erp "$erp0")" = "consultaProtocoloRetorno" ] ||
-  fail "consulta-esocial: the ERP received $(endpoints_desde erp "$erp0")"
+confere consulta-esocial esocial "$gov0" "ConsultarLoteEventos"
+confere consulta-esocial erp "$erp0" "consultaProtocoloRetorno"
 recibos=$(retorno_erp "$(pedido erp $((erp0 + 1)))" | grep -o '<nrRecibo>[^<]*' | wc -l)
 [ "$recibos" = 2 ] || fail "consulta-esocial: $recibos receipts in the reply at the ERP"
 
 # Table-event download (process 2): the identifier query, then the first receipt it names.
 erp0=$(recebidos erp) gov0=$(recebidos esocial)
-run download-tabela 0 "$inicio"$'\n'"$parametros"$'\nConsultando eventos de tabela...\n'"$envio"$'\nAvaliando Retorno...\nPreparando download...\n'"$retorno" \
-  "$url_update" "$versao" 2 "$url_erp" "" 1 12345678 esocialbx
-[ "$(endpoints_desde esocial "$gov0")" = "ConsultarIdentificadoresEventos DownloadEventos" ] ||
-  fail "download-tabela: eSocial received $(endpoints_desde esocial "$gov0")"
-[ "$(endpoints_desde erp "$erp0")" = "lotes lotesRetorno" ] ||
-  fail "download-tabela: the ERP received $(endpoints_desde erp "$erp0")"
+tabela=$'Consultando eventos de tabela...\n'"$envio"$'\nAvaliando Retorno...\nPreparando download...'
+run download-tabela 0 "$inicio"$'\n'"$parametros"$'\n'"$tabela"$'\n'"$retorno" "$url_update" \
+  "$versao" 2 "$url_erp" "" 1 12345678 esocialbx
+confere download-tabela esocial "$gov0" "ConsultarIdentificadoresEventos DownloadEventos"
+confere download-tabela erp "$erp0" "lotes lotesRetorno"
 verifica_assinaturas "$(pedido esocial $((gov0 + 1)))"
 verifica_assinaturas "$(pedido esocial $((gov0 + 2)))"
 retorno_erp "$(pedido erp $((erp0 + 2)))" | grep -q '<evt Id=' ||
@@ -220,10 +223,8 @@ retorno_erp "$(pedido erp $((erp0 + 2)))" | grep -q '<evt Id=' ||
 erp0=$(recebidos erp_reinf) gov0=$(recebidos reinf)
 run envio-reinf 0 "$inicio"$'\n'"$parametros"$'\n'"$envio"$'\n'"$retorno" "$url_update" \
   "$versao" 0 "$url_erp_reinf" 1 1 98765432000198 reinf
-[ "$(endpoints_desde reinf "$gov0")" = "EnviarLoteEventos_2.12" ] ||
-  fail "envio-reinf: EFD-Reinf received $(endpoints_desde reinf "$gov0")"
-[ "$(endpoints_desde erp_reinf "$erp0")" = "lotes lotesRetorno" ] ||
-  fail "envio-reinf: the ERP received $(endpoints_desde erp_reinf "$erp0")"
+confere envio-reinf reinf "$gov0" "EnviarLoteEventos_2.12"
+confere envio-reinf erp_reinf "$erp0" "lotes lotesRetorno"
 verifica_assinaturas "$(pedido reinf $((gov0 + 1)))"
 retorno_erp "$(pedido erp_reinf $((erp0 + 2)))" | grep -q 'protocoloEnvio\|<protocolo>' ||
   fail "envio-reinf: no protocol in the reply at the ERP"
@@ -231,10 +232,11 @@ retorno_erp "$(pedido erp_reinf $((erp0 + 2)))" | grep -q 'protocoloEnvio\|<prot
 # An update that needs a newer ERP: refused with its message, exit code 1, nothing sent and no
 # installer fetched.
 erp0=$(recebidos erp) upd0=$(recebidos update_nova)
-run atualizacao-recusada 1 "$inicio"$'\nErro: Existe uma nova versão do Luvaro,  porém é necessário atualizar o Orvane para utilizá-la. \nPor favor efetue a atualização do Orvane no servidor.\nOperação cancelada!' \
-  "$url_update_nova" "$versao" 0 "$url_erp" 1 1 12345678 esocial
-[ "$(endpoints_desde update_nova "$upd0")" = "versao" ] ||
-  fail "atualizacao-recusada: the update server received $(endpoints_desde update_nova "$upd0")"
+recusa=$'Erro: Existe uma nova versão do Luvaro,  porém é necessário atualizar o Orvane para '
+recusa+=$'utilizá-la. \nPor favor efetue a atualização do Orvane no servidor.\nOperação cancelada!'
+run atualizacao-recusada 1 "$inicio"$'\n'"$recusa" "$url_update_nova" \
+  "$versao" 0 "$url_erp" 1 1 12345678 esocial
+confere atualizacao-recusada update_nova "$upd0" "versao"
 [ "$(recebidos erp)" = "$erp0" ] || fail "atualizacao-recusada: the ERP was asked for a lot"
 [ ! -e "$home/Luvaro-install" ] && [ ! -e "$home/Luvaro-install.exe" ] ||
   fail "atualizacao-recusada: an installer was downloaded"
