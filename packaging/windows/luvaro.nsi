@@ -4,7 +4,7 @@
 ; (%LOCALAPPDATA%\Programs\Luvaro), where the program may write its Logs and Docs folders beside
 ; the executable. /SILENT (what the program's own update passes) and NSIS's /S install without
 ; a question. Started by the program's update (LUVARO_PID in the environment), it first ends the
-; waiting program, whose files it is about to replace.
+; waiting program, whose executable it is about to replace.
 ; A 64-bit installer for the 64-bit program (and for Wine without its 32-bit half).
 Target amd64-unicode
 SetCompressor /SOLID lzma
@@ -43,8 +43,8 @@ Function .onInit
   ${EndIf}
 FunctionEnd
 
-; The program that started this installer waits for it; it is asked to end (it keeps the exit
-; code it holds), and ended after ten seconds, so that its executable can be replaced.
+; The program that started this installer only waits for it, with the exit code it holds (0, as
+; nothing failed); it is ended so that its executable can be replaced.
 Function EncerrarLuvaroAguardando
   ReadEnvStr $0 LUVARO_PID
   ${If} $0 == ""
@@ -55,13 +55,8 @@ Function EncerrarLuvaroAguardando
   ${If} $1 P= 0
     Return
   ${EndIf}
-  nsExec::Exec '"$SYSDIR\taskkill.exe" /PID $0'
-  Pop $2
-  System::Call "kernel32::WaitForSingleObject(p r1, i 10000) i .r2"
-  ${If} $2 != 0
-    System::Call "kernel32::TerminateProcess(p r1, i 0)"
-    System::Call "kernel32::WaitForSingleObject(p r1, i 10000)"
-  ${EndIf}
+  System::Call "kernel32::TerminateProcess(p r1, i 0)"
+  System::Call "kernel32::WaitForSingleObject(p r1, i 10000)"
   System::Call "kernel32::CloseHandle(p r1)"
 FunctionEnd
 

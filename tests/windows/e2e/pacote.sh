@@ -3,11 +3,14 @@
 # own update installs it (/SILENT): the zip holds the program's folder; the installer puts the
 # same files into the user's program folder, without a question, and the installed Luvaro.exe
 # runs from there (a wrong command line: its exit code, its messages and its log beside it).
-#   pacote.sh <built Windows tree> <folder>
+# First, the program's own update: Luvaro.exe of the zip is offered a newer version whose
+# installer is this one (by the update stand-in, luvaro-sim), downloads it, starts it with
+# /SILENT, and the installer ends the waiting program and installs.
+#   pacote.sh <built Windows tree> <luvaro-sim> <folder>
 # Runs in the Wine prefix of the environment (WINEPREFIX); <folder> is emptied and keeps the
 # package.
 set -uo pipefail
-build=$1 work=$2
+build=$1 sim=$2 work=$3
 root=$(cd "$(dirname "$0")/../../.." && pwd)
 limite=${LUVARO_E2E_LIMITE:-120}
 status=0
@@ -53,13 +56,48 @@ done
 grep -q "Luvaro $versao para Windows" "$pasta_zip/LEIAME.txt" || fail "zip: LEIAME.txt without its version"
 grep -q 'Logs\\log_dd_MM_aaaa.txt' "$pasta_zip/LEIAME.txt" || fail "zip: LEIAME.txt does not say where the log goes"
 
-# The silent installation, twice: the second replaces the first, as an update does.
+programas_do_usuario() {
+  find "$usuarios" -maxdepth 5 -type d -path '*/AppData/Local/Programs/Luvaro' | head -n 1
+}
+usuarios=$WINEPREFIX/drive_c/users
+[ -z "$(programas_do_usuario)" ] || fail "the Wine prefix holds an installed Luvaro already"
+
+# The update: the stand-in answers version 1.15 with this installer and its SHA-256.
+"$sim" update --versao 1.15 --instalador "$instalador" --resumo auto --output "$work/update" \
+  > "$work/update.url" 2> "$work/update.log" &
+sim_pid=$!
+trap 'kill $sim_pid 2>/dev/null; wait $sim_pid 2>/dev/null' EXIT
+for _ in $(seq 1 300); do
+  [ -s "$work/update.url" ] && break
+  sleep 0.1
+done
+url_update=$(head -n 1 "$work/update.url")
+[ -n "$url_update" ] || { cat "$work/update.log" >&2; echo "FAIL: the update stand-in did not start" >&2; exit 1; }
+args=(4.0.01-180629 0 http://127.0.0.1:1/ 1 1 EMPRESA esocial)
+LUVARO_HEADLESS=1 LUVARO_ATUALIZACAO_URL=$url_update \
+  timeout "$limite" wine "$pasta_zip/Luvaro.exe" "${args[@]}" > "$work/atualizacao.out" \
+  2> "$work/atualizacao.err"
+code=$?
+err=$(tr -d '\r' < "$work/atualizacao.err")
+# Ended by the installer, the program keeps the exit code it held: nothing failed.
+[ "$code" = 0 ] || fail "update: exit code $code: $err"
+[[ "$err" == *$'Baixando atualização 100% ...\nAtualizando aplicativo...' ]] || fail "update: $err"
+[ "$(tr -d '\r' < "$pasta_zip/Luvaro.param" 2>/dev/null | tail -n +2)" = "$(printf '%s\n' "${args[@]}")" ] ||
+  fail "update: Luvaro.param holds $(cat "$pasta_zip/Luvaro.param" 2>/dev/null)"
+# The installer runs on after the program's end: its files appear once it has finished.
+for _ in $(seq 1 "$limite"); do
+  [ -n "$(programas_do_usuario)" ] && [ -e "$(programas_do_usuario)/Desinstalar.exe" ] && break
+  sleep 1
+done
+[ -n "$(programas_do_usuario)" ] || fail "update: the installer installed nothing"
+
+# The silent installation, twice more: each replaces the one before, as an update does.
 for vez in primeira segunda; do
   timeout "$limite" wine "$instalador" /SILENT > "$work/instalador-$vez.out" 2>&1
   code=$?
   [ "$code" = 0 ] || fail "installer /SILENT ($vez): exit code $code"
 done
-programas=$(find "$WINEPREFIX/drive_c/users" -maxdepth 5 -type d -path '*/AppData/Local/Programs/Luvaro' | head -n 1)
+programas=$(programas_do_usuario)
 if [ -z "$programas" ]; then
   fail "nothing installed in the user's program folder"
   exit 1
