@@ -187,21 +187,33 @@ retorno_erp() { perl -MJSON::PP -0777 -ne 'print decode_json($_)->{xmlRetornoLot
 # with its exit code, standard error, update server and command line, then what each stand-in
 # received.
 
-# eSocial send (process 0): the two rubrics of employer 12345678.
-erp0=$(recebidos erp) gov0=$(recebidos esocial)
-run envio-esocial 0 "$inicio"$'\n'"$parametros"$'\n'"$envio"$'\n'"$retorno" "$url_update" \
-  "$versao" 0 "$url_erp" 1 1 12345678 esocial
-confere envio-esocial esocial "$gov0" "EnviarLoteEventos"
-confere envio-esocial erp "$erp0" "lotes lotesRetorno"
-verifica_assinaturas "$(pedido esocial $((gov0 + 1)))"
-protocolo=$(retorno_erp "$(pedido erp $((erp0 + 2)))" | grep -o '<protocoloEnvio>[^<]*' |
-  cut -d'>' -f2)
-[ -n "$protocolo" ] || fail "envio-esocial: no protocol in the reply the ERP received"
+# The sends (process 0), one row each: run, ERP stand-in, service stand-in, company key,
+# project type, the service's endpoint. eSocial: the two rubrics of employer 12345678;
+# EFD-Reinf: the contributor's asynchronous lot. The protocol each reply carries to the ERP is
+# kept for the query.
+declare -A protocolo
+envios=(
+  "envio-esocial erp esocial 12345678 esocial EnviarLoteEventos"
+  "envio-reinf erp_reinf reinf 98765432000198 reinf EnviarLoteEventos_2.12"
+)
+for linha in "${envios[@]}"; do
+  read -r nome erp gov empresa tipo endpoint <<< "$linha"
+  erp0=$(recebidos "$erp") gov0=$(recebidos "$gov")
+  url_erp_envio=url_$erp
+  run "$nome" 0 "$inicio"$'\n'"$parametros"$'\n'"$envio"$'\n'"$retorno" "$url_update" \
+    "$versao" 0 "${!url_erp_envio}" 1 1 "$empresa" "$tipo"
+  confere "$nome" "$gov" "$gov0" "$endpoint"
+  confere "$nome" "$erp" "$erp0" "lotes lotesRetorno"
+  verifica_assinaturas "$(pedido "$gov" $((gov0 + 1)))"
+  protocolo[$tipo]=$(retorno_erp "$(pedido "$erp" $((erp0 + 2)))" |
+    grep -o '<protocoloEnvio>[^<]*\|<protocolo>[^<]*' | head -n 1 | cut -d'>' -f2)
+  [ -n "${protocolo[$tipo]}" ] || fail "$nome: no protocol in the reply the ERP received"
+done
 
 # Query of that protocol (process 1): the processing reply, with a receipt per rubric.
 erp0=$(recebidos erp) gov0=$(recebidos esocial)
 run consulta-esocial 0 "$inicio"$'\n'"$parametros"$'\nConsultando protocolo...\n'"$retorno" \
-  "$url_update" "$versao" 1 "$url_erp" "${protocolo:-sem-protocolo}" 1 12345678 esocial
+  "$url_update" "$versao" 1 "$url_erp" "${protocolo[esocial]:-sem-protocolo}" 1 12345678 esocial
 confere consulta-esocial esocial "$gov0" "ConsultarLoteEventos"
 confere consulta-esocial erp "$erp0" "consultaProtocoloRetorno"
 recibos=$(retorno_erp "$(pedido erp $((erp0 + 1)))" | grep -o '<nrRecibo>[^<]*' | wc -l)
@@ -218,16 +230,6 @@ verifica_assinaturas "$(pedido esocial $((gov0 + 1)))"
 verifica_assinaturas "$(pedido esocial $((gov0 + 2)))"
 retorno_erp "$(pedido erp $((erp0 + 2)))" | grep -q '<evt Id=' ||
   fail "download-tabela: no downloaded event in the reply at the ERP"
-
-# EFD-Reinf send (process 0): the contributor's asynchronous lot.
-erp0=$(recebidos erp_reinf) gov0=$(recebidos reinf)
-run envio-reinf 0 "$inicio"$'\n'"$parametros"$'\n'"$envio"$'\n'"$retorno" "$url_update" \
-  "$versao" 0 "$url_erp_reinf" 1 1 98765432000198 reinf
-confere envio-reinf reinf "$gov0" "EnviarLoteEventos_2.12"
-confere envio-reinf erp_reinf "$erp0" "lotes lotesRetorno"
-verifica_assinaturas "$(pedido reinf $((gov0 + 1)))"
-retorno_erp "$(pedido erp_reinf $((erp0 + 2)))" | grep -q 'protocoloEnvio\|<protocolo>' ||
-  fail "envio-reinf: no protocol in the reply at the ERP"
 
 # An update that needs a newer ERP: refused with its message, exit code 1, nothing sent and no
 # installer fetched.
