@@ -30,6 +30,10 @@ constexpr OptionSpec kCommonOptions[] = {
     {"control", "FILE", "while FILE exists, its faults replace those of the command line", false},
     {"announce", "", "write \"received <endpoint>\" on standard output once a request is recorded",
      false},
+    {"keep-alive", "S",
+     "keep an idle connection open S seconds, the wait for its first request included (default "
+     "1); clients slow to send after the TLS handshake, as Wine's WinHTTP, need more",
+     false},
     {"help", "", "show this text", false},
 };
 
@@ -59,12 +63,14 @@ std::string Usage(std::span<const SimRole> roles) {
   return text;
 }
 
-int ParsePort(const std::string& text) {
-  int port = -1;
-  auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), port);
-  if (ec != std::errc{} || end != text.data() + text.size() || port < 0 || port > 65535)
-    throw UsageError("--port: not a port number: \"" + text + "\"");
-  return port;
+// A whole number in [minimum, maximum] given to an option, else a usage error.
+int ParseNumber(const std::string& option, const std::string& text, int minimum, int maximum,
+                const char* what) {
+  int value = minimum - 1;
+  auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (ec != std::errc{} || end != text.data() + text.size() || value < minimum || value > maximum)
+    throw UsageError("--" + option + ": not " + what + ": \"" + text + "\"");
+  return value;
 }
 
 int RunRole(const SimRole& role, const std::vector<std::string>& args) {
@@ -73,7 +79,10 @@ int RunRole(const SimRole& role, const std::vector<std::string>& args) {
 
   luvaro::sim::ServerSettings settings;
   settings.role = std::string(role.name);
-  if (auto port = options.Get("port")) settings.port = ParsePort(*port);
+  if (auto port = options.Get("port"))
+    settings.port = ParseNumber("port", *port, 0, 65535, "a port number");
+  if (auto seconds = options.Get("keep-alive"))
+    settings.keepAliveSeconds = ParseNumber("keep-alive", *seconds, 1, 3600, "a number of seconds");
   if (auto output = options.Get("output")) settings.output = *output;
   if (auto control = options.Get("control")) settings.control = *control;
   settings.announce = options.Has("announce");

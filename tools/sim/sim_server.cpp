@@ -41,9 +41,8 @@ void SimServer::UseTls(const TlsSettings& tls) {
   m_scheme = "https";
 }
 
-void SimServer::Tune(httplib::Server& server) {
-  // Short keep-alive so that the end of a run never waits long on an idle connection.
-  server.set_keep_alive_timeout(1);
+void SimServer::Tune(httplib::Server& server) const {
+  server.set_keep_alive_timeout(m_settings.keepAliveSeconds);
   // Replies leave at once: without it, a reply written in two parts (headers, then body)
   // waits for the client's delayed acknowledgement, some 40 ms a request. Set on the listening
   // socket; every accepted connection inherits it.

@@ -42,6 +42,9 @@ struct ServerSettings {
   std::vector<std::string> bodyFaults;           // the role's kinds of body damage
   // A line on standard output for every request recorded (--announce).
   bool announce = false;
+  // How long an idle connection stays open, the wait for its first request included
+  // (--keep-alive); short, so that the end of a run never waits long on an idle connection.
+  int keepAliveSeconds = 1;
 };
 
 // The part every role shares: a loopback HTTP server whose routes record each request, apply
@@ -72,7 +75,7 @@ class SimServer {
 
  private:
   // What every server of a role gets, plain or TLS.
-  static void Tune(httplib::Server& server);
+  void Tune(httplib::Server& server) const;
   httplib::Server::Handler Wrap(const std::string& endpoint, Handler handler);
   void Serve(const std::string& endpoint, const Handler& handler, const httplib::Request& request,
              httplib::Response& response);

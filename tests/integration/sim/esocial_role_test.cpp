@@ -211,6 +211,12 @@ TEST(EsocialRoleOptionsTest, MissingOrWrongOptionsEndWithUsageError) {
       {"ambiente inválido",
        {"--schemas", SharedSchemasDir().string() + "/esocial", "--environment", "3"},
        "--environment"},
+      {"conexão ociosa de zero segundo",
+       {"--schemas", SharedSchemasDir().string() + "/esocial", "--keep-alive", "0"},
+       "--keep-alive: not a number of seconds: \"0\""},
+      {"conexão ociosa sem número",
+       {"--schemas", SharedSchemasDir().string() + "/esocial", "--keep-alive", "30s"},
+       "--keep-alive: not a number of seconds: \"30s\""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
