@@ -46,6 +46,11 @@ bool RequestProcessEnd(int pid);
 // Id of this process.
 int CurrentProcessId();
 
+// Whether a window can be shown to a user: on Linux a display is named (DISPLAY,
+// WAYLAND_DISPLAY or QT_QPA_PLATFORM); on Windows the process runs in the interactive window
+// station (not in a service's).
+bool DisplayAvailable();
+
 }  // namespace luvaro::platform
 
 namespace luvaro::platform {

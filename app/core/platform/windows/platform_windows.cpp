@@ -144,6 +144,15 @@ int CurrentProcessId() {
   return static_cast<int>(GetCurrentProcessId());
 }
 
+bool DisplayAvailable() {
+  // A service's window station cannot show anything; without a station nothing can either.
+  const HWINSTA station = GetProcessWindowStation();
+  if (station == nullptr) return false;
+  USEROBJECTFLAGS flags{};
+  if (!GetUserObjectInformationW(station, UOI_FLAGS, &flags, sizeof flags, nullptr)) return true;
+  return (flags.dwFlags & WSF_VISIBLE) != 0;
+}
+
 }  // namespace luvaro::platform
 
 namespace luvaro::platform {
