@@ -69,10 +69,16 @@ class WatchedProcess {
   virtual void StopWaiting() noexcept = 0;
 };
 
-// Starts the installer file with its arguments as a process of its own, detached from this one
-// (own session, standard streams on the null device), with the extra environment variables
-// added; the returned object watches that very process, not a shell that ends at once.
-// Throws EDFeException when it cannot be started.
+// The file name the downloaded installer is started under, in the application folder:
+// "Luvaro-install" on Linux, "Luvaro-install.exe" on Windows (the command interpreter runs
+// programs by their extension).
+std::string InstallerName();
+
+// Starts the installer file with its arguments as a process of its own, with the extra
+// environment variables added; the returned object watches the installer's lifetime, not a
+// shell that ends at once. On Linux detached from this process (own session, standard streams
+// on the null device); on Windows through ShellExecuteExW and the system's "cmd", hidden,
+// which waits for the installer. Throws EDFeException when it cannot be started.
 std::unique_ptr<WatchedProcess> StartInstaller(
     const std::filesystem::path& installer, const std::vector<std::string>& args,
     const std::vector<std::pair<std::string, std::string>>& extraEnv);

@@ -137,6 +137,10 @@ int CurrentProcessId() {
   return static_cast<int>(::getpid());
 }
 
+std::string InstallerName() {
+  return "Luvaro-install";
+}
+
 bool DisplayAvailable() {
   for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
     const char* value = std::getenv(name);
