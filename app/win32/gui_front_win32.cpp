@@ -3,11 +3,15 @@
 
 #include <windows.h>
 
+#include <iostream>
+#include <memory>
 #include <utility>
 
+#include "app/headless/headless_run.h"
 #include "app/luvaro.h"
 #include "app/win32/win32_front.h"
 #include "app/window_run.h"
+#include "dfe/dfe_exception.h"
 
 namespace luvaro {
 namespace {
@@ -24,9 +28,23 @@ void ReleaseOwnConsole() {
 
 int RunGuiFront(int& argc, char** argv, std::vector<std::string> args, UpdateStep update,
                 const WorkerRegistry& workers) {
-  ReleaseOwnConsole();
-  return RunWindowFront(argc, argv, std::move(args), std::move(update), workers,
-                        [](int&, char**, IWindowHost& host) { return CreateWin32Front(host); });
+  bool made = false;
+  try {
+    return RunWindowFront(argc, argv, args, update, workers,
+                          [&made](int&, char**, IWindowHost& host) {
+                            std::unique_ptr<IWindowFront> front = CreateWin32Front(host);
+                            made = true;
+                            ReleaseOwnConsole();
+                            return front;
+                          });
+  } catch (const EDFeException& e) {
+    if (made) throw;
+    // Without its window (a desktop that cannot show one) the run still goes on, as a
+    // headless run does; nothing of the run had started.
+    std::cerr << "Não foi possível abrir a janela do programa (" << e.what()
+              << "); a execução segue sem janela." << std::endl;
+  }
+  return RunHeadless(std::move(args), std::move(update), workers);
 }
 
 }  // namespace luvaro

@@ -5,6 +5,7 @@
 #   1. the certificate dialog is cancelled: exit code 2;
 #   2. the test certificate (an A1 in "My") is chosen: the run goes on to fetch the lot, and the
 #      ERP's failure ends it with exit code 1.
+#   3. without a display the window cannot open: the run goes on headless.
 # Along the way the status text (read from the window with WM_GETTEXT) must change, the
 # message boxes must carry the program's captions and default buttons, and screenshots of the
 # status window and of the certificate dialog are kept in <shots>.
@@ -99,6 +100,14 @@ code=$(wait_run 2)
 [ "$code" = 1 ] || fail "run 2: exit code $code, expected 1 (the ERP's failure)"
 
 p remove a1 || true
+
+step "run 3: no display: the run goes on without its window"
+DISPLAY= wine "$exe" > "$work/out.3" 2> "$work/err.3"
+code=$?
+[ "$code" = 1 ] || fail "run 3: exit code $code"
+err=$(tr -d '\r' < "$work/err.3")
+[[ "$err" == *$'a execução segue sem janela.\nIniciando...\nErro: Versão Orvane não informada.' ]] ||
+  fail "run 3: $err"
 for f in status-verificando certificado falha-erp; do
   [ -s "$shots/$f.png" ] || fail "no screenshot $f.png"
 done
