@@ -101,11 +101,10 @@ void TfrmPrincipal::CreateControls() {
   if (m_indicator != nullptr) SendMessageW(m_indicator, PBM_SETMARQUEE, TRUE, kMarqueeStepMs);
 
   // Centred both ways in one line, white bold text on the window's colour.
-  m_lbStatus = CreateWindowExW(0, L"STATIC", L"",
-                               WS_CHILD | WS_VISIBLE | SS_CENTER | SS_CENTERIMAGE | SS_NOPREFIX,
-                               -10, 88, 377, 38, m_window,
-                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(kStatusId)),
-                               m_instance, nullptr);
+  m_lbStatus = CreateWindowExW(
+      0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_CENTER | SS_CENTERIMAGE | SS_NOPREFIX, -10, 88,
+      377, 38, m_window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kStatusId)), m_instance,
+      nullptr);
   if (m_lbStatus == nullptr) ThrowWindowFailure("STATIC");
   SendMessageW(m_lbStatus, WM_SETFONT, reinterpret_cast<WPARAM>(m_statusFont), FALSE);
 }

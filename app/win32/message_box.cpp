@@ -110,7 +110,9 @@ MessageBoxLayout LayoutOf(const DialogRequest& request) {
   const auto position =
       std::find(layout.buttons.begin(), layout.buttons.end(), request.defaultButton);
   const std::size_t defaultIndex =
-      position == layout.buttons.end() ? 0 : static_cast<std::size_t>(position - layout.buttons.begin());
+      position == layout.buttons.end()
+          ? 0
+          : static_cast<std::size_t>(position - layout.buttons.begin());
   layout.defaultButton = layout.buttons[defaultIndex];
   layout.flags = chosen->flags | IconOf(request.type) | kDefaultButtonFlags[defaultIndex];
   return layout;

@@ -34,8 +34,7 @@ class Win32Front final : public IWindowFront {
       const std::string& title, const std::string& prompt,
       const std::vector<CertificateChoice>& certificates) override {
     std::optional<std::string> chosen;
-    m_host.Synchronize(
-        [&] { chosen = SelecionarCertificadoDoStore(title, prompt, certificates); });
+    m_host.Synchronize([&] { chosen = SelecionarCertificadoDoStore(title, prompt, certificates); });
     return chosen;
   }
 

@@ -48,8 +48,8 @@ TEST(InstaladorWindows, StartedWholeThroughCmdWithItsArguments) {
   fs::copy_file(source, baixado);
   const auto tamanho = fs::file_size(source);
 
-  const std::vector<std::string> args{"C:\\Orvane\\Luvaro.exe", "4.0.01-180629", "0",
-                                      "http://erp/", "1", "1", "chave ç"};
+  const std::vector<std::string> args{
+      "C:\\Orvane\\Luvaro.exe", "4.0.01-180629", "0", "http://erp/", "1", "1", "chave ç"};
   UpdateStep update = [&](UpdateContext& u) {
     u.IsAtualizar = true;
     u.Instalador = baixado;

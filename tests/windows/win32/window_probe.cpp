@@ -122,9 +122,8 @@ int Run(const std::vector<std::string>& args) {
     return ok ? 0 : 1;
   }
   if (command == "wait-window" && args.size() == 3)
-    return WaitFor(std::stoi(args[2]), [&] { return FindTopLevel(Utf16(args[1])) != nullptr; })
-               ? 0
-               : 1;
+    return WaitFor(std::stoi(args[2]), [&] { return FindTopLevel(Utf16(args[1])) != nullptr; }) ? 0
+                                                                                                : 1;
   if (command == "buttons" && args.size() == 2) {
     const HWND window = FindTopLevel(Utf16(args[1]));
     if (window == nullptr) return 1;
