@@ -121,13 +121,6 @@ void TfrmPrincipal::AtualizarStatus(const std::string& pStatus) {
   SetWindowTextW(m_lbStatus, Utf16(pStatus).c_str());
 }
 
-std::string TfrmPrincipal::Status() const {
-  std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(m_lbStatus)) + 1, L'\0');
-  text.resize(static_cast<std::size_t>(
-      GetWindowTextW(m_lbStatus, text.data(), static_cast<int>(text.size()))));
-  return Utf8(text);
-}
-
 void TfrmPrincipal::PostWake() const noexcept {
   PostMessageW(m_window, kWakeMessage, 0, 0);
 }

@@ -39,7 +39,6 @@ class TfrmPrincipal final {
 
   // Replaces the status text (the main window's status setter).
   void AtualizarStatus(const std::string& pStatus);
-  std::string Status() const;
 
   // Any thread: onWake runs on the GUI thread soon.
   void PostWake() const noexcept;
@@ -50,8 +49,6 @@ class TfrmPrincipal final {
   // loop (nothing else may leave a window procedure).
   void RethrowFailure() const;
 
-  bool Activated() const noexcept { return m_activated; }
-  bool Started() const noexcept { return m_started; }
 
  private:
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
