@@ -9,19 +9,11 @@
 #include "app/headless/headless_run.h"
 
 namespace luvaro {
-namespace {
-
-bool Set(const char* name) {
-  const char* value = std::getenv(name);
-  return value && *value;
-}
-
-}  // namespace
 
 bool UseHeadlessFront() {
   const char* headless = std::getenv("LUVARO_HEADLESS");
   if (headless && std::string(headless) == "1") return true;
-  return !Set("DISPLAY") && !Set("WAYLAND_DISPLAY") && !Set("QT_QPA_PLATFORM");
+  return !platform::DisplayAvailable();
 }
 
 int RunLuvaro(int argc, char** argv, const WorkerRegistry& workers, UpdateStep update) {

@@ -46,6 +46,11 @@ bool RequestProcessEnd(int pid);
 // Id of this process.
 int CurrentProcessId();
 
+// Whether a window can be shown to a user: on Linux a display is named (DISPLAY,
+// WAYLAND_DISPLAY or QT_QPA_PLATFORM); on Windows the process runs in the interactive window
+// station (not in a service's).
+bool DisplayAvailable();
+
 }  // namespace luvaro::platform
 
 namespace luvaro::platform {
@@ -64,10 +69,16 @@ class WatchedProcess {
   virtual void StopWaiting() noexcept = 0;
 };
 
-// Starts the installer file with its arguments as a process of its own, detached from this one
-// (own session, standard streams on the null device), with the extra environment variables
-// added; the returned object watches that very process, not a shell that ends at once.
-// Throws EDFeException when it cannot be started.
+// The file name the downloaded installer is started under, in the application folder:
+// "Luvaro-install" on Linux, "Luvaro-install.exe" on Windows (the command interpreter runs
+// programs by their extension).
+std::string InstallerName();
+
+// Starts the installer file with its arguments as a process of its own, with the extra
+// environment variables added; the returned object watches the installer's lifetime, not a
+// shell that ends at once. On Linux detached from this process (own session, standard streams
+// on the null device); on Windows through ShellExecuteExW and the system's "cmd", hidden,
+// which waits for the installer. Throws EDFeException when it cannot be started.
 std::unique_ptr<WatchedProcess> StartInstaller(
     const std::filesystem::path& installer, const std::vector<std::string>& args,
     const std::vector<std::pair<std::string, std::string>>& extraEnv);

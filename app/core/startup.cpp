@@ -126,7 +126,7 @@ void Startup::Instalar(const FimDaAtualizacao& pFim) {
   AtualizarStatus("Atualizando aplicativo...");
   try {
     const std::filesystem::path pasta = TUtil::GetAppPath();
-    const std::filesystem::path instalador = pasta / "Luvaro-install";
+    const std::filesystem::path instalador = pasta / platform::InstallerName();
     // The download kept a name of this process until now: renamed into place only at the
     // start, it cannot have been replaced half-written or removed by another instance.
     if (!pFim.Instalador.empty()) {

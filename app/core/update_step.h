@@ -8,7 +8,8 @@
 // once the step has ended (by returning or by an exception):
 // - TerminateProgram: exit code 1 and the program ends;
 // - else IsAtualizar: the installer the step downloaded (Instalador, a name of this process in
-//   the application folder) is renamed into place as "Luvaro-install", "Luvaro.param" is
+//   the application folder) is renamed into place as "Luvaro-install" ("Luvaro-install.exe"
+//   on Windows, platform::InstallerName()), "Luvaro.param" is
 //   written and the installer is started; the program then waits to be ended by it. When the
 //   installer's process has ended and EsperaInstalador has passed without that end, the run
 //   ends with exit code 1 and a message;
@@ -34,7 +35,7 @@ struct UpdateContext {
   IAppLoop& Loop;
   bool TerminateProgram = false;  // written by the step, read after it ended
   bool IsAtualizar = false;       // written by the step, read after it ended
-  // The downloaded installer; empty when "Luvaro-install" is in place already.
+  // The downloaded installer; empty when the installer is in place already.
   std::filesystem::path Instalador;
   // How long the program still waits once the installer's process has ended.
   std::chrono::milliseconds EsperaInstalador{kEsperaInstaladorPadrao};

@@ -5,18 +5,11 @@
 #include <string>
 #include <string_view>
 
+#include "dfe/platform/windows/numero_serie.h"
 #include "dfe/platform/windows/windows_int.h"
 #include "dfe/ssl/dados_certificado.h"
 
 namespace luvaro {
-
-// The serial number as the store shows it: the integer's bytes, big-endian, upper-case
-// hexadecimal, without the sign byte (CryptoAPI keeps the DER bytes little-endian).
-std::string NumeroSerieCertificado(PCCERT_CONTEXT certificate);
-
-// Whether a serial number given by the user names `numeroSerie` of a certificate; a leading
-// zero byte (the sign byte some viewers show) is not significant.
-bool MesmoNumeroSerie(std::string_view informado, std::string_view numeroSerie);
 
 // Fills everything but `Tipo`: serial number, SHA-1 thumbprint, subject and issuer as X.500
 // strings (with their derived names), the CNPJ or CPF from the ICP-Brasil other names of the

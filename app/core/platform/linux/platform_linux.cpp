@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
@@ -134,6 +135,18 @@ bool RequestProcessEnd(int pid) {
 
 int CurrentProcessId() {
   return static_cast<int>(::getpid());
+}
+
+std::string InstallerName() {
+  return "Luvaro-install";
+}
+
+bool DisplayAvailable() {
+  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+    const char* value = std::getenv(name);
+    if (value != nullptr && *value != '\0') return true;
+  }
+  return false;
 }
 
 }  // namespace luvaro::platform

@@ -144,6 +144,19 @@ int CurrentProcessId() {
   return static_cast<int>(GetCurrentProcessId());
 }
 
+std::string InstallerName() {
+  return "Luvaro-install.exe";
+}
+
+bool DisplayAvailable() {
+  // A service's window station cannot show anything; without a station nothing can either.
+  const HWINSTA station = GetProcessWindowStation();
+  if (station == nullptr) return false;
+  USEROBJECTFLAGS flags{};
+  if (!GetUserObjectInformationW(station, UOI_FLAGS, &flags, sizeof flags, nullptr)) return true;
+  return (flags.dwFlags & WSF_VISIBLE) != 0;
+}
+
 }  // namespace luvaro::platform
 
 namespace luvaro::platform {
@@ -209,23 +222,14 @@ std::wstring Quoted(const std::wstring& argument) {
   return quoted;
 }
 
-// This process's environment with the extra variables added or replaced, as CreateProcessW
-// takes it.
-std::wstring Environment(const std::vector<std::pair<std::string, std::string>>& extraEnv) {
-  std::wstring block;
-  const std::unique_ptr<wchar_t, decltype(&FreeEnvironmentStringsW)> current(
-      GetEnvironmentStringsW(), &FreeEnvironmentStringsW);
-  for (const wchar_t* entry = current.get(); entry != nullptr && *entry != L'\0';
-       entry += wcslen(entry) + 1) {
-    const std::wstring text(entry);
-    bool replaced = false;
-    for (const auto& [name, value] : extraEnv)
-      replaced |= _wcsnicmp(text.c_str(), (Utf16(name) + L"=").c_str(), name.size() + 1) == 0;
-    if (!replaced) block += text + L'\0';
-  }
-  for (const auto& [name, value] : extraEnv) block += Utf16(name + "=" + value) + L'\0';
-  block += L'\0';
-  return block;
+// The system's own command interpreter, by its full path: a "cmd.exe" planted in the working
+// folder is never the one started.
+std::wstring CommandInterpreter() {
+  std::wstring folder(MAX_PATH, L'\0');
+  const UINT length = GetSystemDirectoryW(folder.data(), static_cast<UINT>(folder.size()));
+  if (length == 0 || length >= folder.size()) return L"cmd.exe";
+  folder.resize(length);
+  return folder + L"\\cmd.exe";
 }
 
 }  // namespace
@@ -235,18 +239,29 @@ std::unique_ptr<WatchedProcess> StartInstaller(
     const std::vector<std::pair<std::string, std::string>>& extraEnv) {
   Handle stop(CreateEventW(nullptr, TRUE, FALSE, nullptr));
   if (!stop) ThrowIo("acompanhar", installer, GetLastError());
-  std::wstring commandLine = Quoted(installer.wstring());
-  for (const std::string& arg : args) commandLine += L" " + Quoted(Utf16(arg));
-  std::wstring environment = Environment(extraEnv);
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION info{};
-  if (!CreateProcessW(installer.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
-                      CREATE_UNICODE_ENVIRONMENT | DETACHED_PROCESS | CREATE_NEW_PROCESS_GROUP,
-                      environment.data(), nullptr, &startup, &info))
+  // The installer inherits this process's environment, which from here on only waits for it.
+  for (const auto& [name, value] : extraEnv)
+    SetEnvironmentVariableW(Utf16(name).c_str(), Utf16(value).c_str());
+  // "cmd", hidden, runs the installer. Its path is always quoted (a folder such as
+  // "C:\Program Files (x86)" would split it), /s makes cmd take the quoted command as it stands,
+  // and "start /wait" keeps cmd until the installer has ended, so the process watched here is
+  // the installer's lifetime even when the installer is a windowed program.
+  std::wstring command = L"start \"\" /b /wait \"" + installer.wstring() + L"\"";
+  for (const std::string& arg : args) command += L" " + Quoted(Utf16(arg));
+  const std::wstring parameters = L"/d /s /c \"" + command + L"\"";
+  const std::wstring interpreter = CommandInterpreter();
+  const std::wstring folder = installer.parent_path().wstring();
+  SHELLEXECUTEINFOW info{};
+  info.cbSize = sizeof info;
+  info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
+  info.lpVerb = L"open";
+  info.lpFile = interpreter.c_str();
+  info.lpParameters = parameters.c_str();
+  info.lpDirectory = folder.empty() ? nullptr : folder.c_str();
+  info.nShow = SW_HIDE;
+  if (!ShellExecuteExW(&info) || info.hProcess == nullptr)
     throw EDFeException("Falha ao iniciar \"" + Utf8(installer.wstring()) +
                         "\": " + SystemText(GetLastError()));
-  CloseHandle(info.hThread);
   return std::make_unique<InstallerProcess>(info.hProcess, stop.release());
 }
 
