@@ -153,7 +153,7 @@ class TDFeSSL {
                       const std::string& infElement, const std::string& SignatureNode = "",
                       const std::string& SelectionNamespaces = "",
                       const std::string& IdSignature = "", const std::string& IdAttr = "");
-  std::string Enviar(std::string& ConteudoXML, const std::string& AURL,
+  std::string Enviar(const std::string& ConteudoXML, const std::string& AURL,
                      const std::string& ASoapAction, std::string AMimeType = "");
   // One GET through the HTTP back-end (the REST services' queries), serialised like Enviar;
   // it always runs on the calling thread.

@@ -9,7 +9,7 @@
 
 namespace luvaro {
 
-std::string TDFeSSL::Enviar(std::string& ConteudoXML, const std::string& AURL,
+std::string TDFeSSL::Enviar(const std::string& ConteudoXML, const std::string& AURL,
                             const std::string& ASoapAction, std::string AMimeType) {
   if (FUseCertificateHTTP) CarregarCertificadoSeNecessario();
   if (AMimeType.empty()) AMimeType = "application/soap+xml; charset=utf-8";

@@ -54,6 +54,9 @@ class ErrorCapture {
   ErrorCapture& operator=(const ErrorCapture&) = delete;
 
   void Limpar() noexcept { m_ultimo.reset(); }
+  // While set, errors the parser raises (not well-formed text, namespaces, encodings, the
+  // document type) are not kept.
+  void IgnorarAnalise(bool ignorar) noexcept { m_ignorarAnalise = ignorar; }
   const std::optional<ErroLibXml2>& Ultimo() const noexcept { return m_ultimo; }
 
  private:
@@ -62,12 +65,26 @@ class ErrorCapture {
   xmlStructuredErrorFunc m_anterior;
   void* m_anteriorCtx;
   std::optional<ErroLibXml2> m_ultimo;
+  bool m_ignorarAnalise = false;
 };
 
 // Parses a document from memory with entity substitution and default attributes, refusing
 // every external entity, external DTD and unparsed entity, and bounding entity expansion.
 // Null when the text is not a well-formed document or was refused.
 XmlDocPtr AnalisarDocumento(std::string_view texto);
+
+enum class ResultadoFluxo {
+  Valido,
+  Invalido,    // the validator's errors went to the thread's error handler
+  Malformado,  // not a well-formed document, or refused as AnalisarDocumento refuses it
+  IdRepetido,  // an attribute value that may be an xs:ID occurs twice: only a tree tells
+};
+
+// Validates the text against the schema of `validacao` while parsing it, with the parsing of
+// AnalisarDocumento, without building the document's tree. A document found invalid reports
+// the same errors as a validation of its tree, except an xs:ID given twice, which only a tree
+// shows (IdRepetido then: the tree is needed).
+ResultadoFluxo ValidarEmFluxo(std::string_view texto, xmlSchemaValidCtxt& validacao);
 
 // --- text helpers (xmlsign_texto.cpp)
 

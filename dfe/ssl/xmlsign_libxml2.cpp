@@ -134,26 +134,55 @@ bool TDFeSSLXmlSignLibXml2::Validar(const std::string& ConteudoXML, const std::s
   try {
     InicializarLibXml2();
     ErrorCapture erros;
+    constexpr char kMsgSemContexto[] = "Erro: Não foi possivel criar um contexto para o Schema";
 
-    const XmlDocPtr doc = AnalisarDocumento(ConteudoXML);
-    if (!doc || xmlDocGetRootElement(doc.get()) == nullptr) {
-      MsgErro = kMsgFalhaInterpretar;
-      return false;
+    // A large document (a whole lot) is validated while it is parsed, without its tree; a
+    // tree is still built when only a tree can tell (an ID that may be given twice).
+    const bool emFluxo = ConteudoXML.size() >= kTamanhoValidacaoEmFluxo;
+    XmlDocPtr doc;
+    if (!emFluxo) {
+      doc = AnalisarDocumento(ConteudoXML);
+      if (!doc || xmlDocGetRootElement(doc.get()) == nullptr) {
+        MsgErro = kMsgFalhaInterpretar;
+        return false;
+      }
     }
 
     const SchemaCache::Resultado schema = FSchemas->Obter(ArqSchema);
     if (!schema.schema) {
-      MsgErro = schema.erro;
+      // A text that is no document is reported as such before a broken schema.
+      MsgErro = emFluxo && !AnalisarDocumento(ConteudoXML) ? kMsgFalhaInterpretar : schema.erro;
       return false;
     }
-    const XmlSchemaValidCtxtPtr validacao(xmlSchemaNewValidCtxt(schema.schema.get()));
+    XmlSchemaValidCtxtPtr validacao(xmlSchemaNewValidCtxt(schema.schema.get()));
     if (!validacao) {
-      MsgErro = "Erro: Não foi possivel criar um contexto para o Schema";
+      MsgErro = kMsgSemContexto;
       return false;
     }
 
     erros.Limpar();
-    if (xmlSchemaValidateDoc(validacao.get(), doc.get()) == 0) return true;
+    if (emFluxo) {
+      // The parser's own warnings come in between the validator's errors here; the message
+      // is the validator's, as when a tree is validated.
+      erros.IgnorarAnalise(true);
+      const ResultadoFluxo resultado = ValidarEmFluxo(ConteudoXML, *validacao);
+      erros.IgnorarAnalise(false);
+      if (resultado == ResultadoFluxo::Valido) return true;
+      if (resultado == ResultadoFluxo::Malformado) {
+        MsgErro = kMsgFalhaInterpretar;
+        return false;
+      }
+      if (resultado == ResultadoFluxo::IdRepetido) {
+        doc = AnalisarDocumento(ConteudoXML);
+        validacao.reset(xmlSchemaNewValidCtxt(schema.schema.get()));
+        if (!doc || !validacao) {
+          MsgErro = doc ? kMsgSemContexto : kMsgFalhaInterpretar;
+          return false;
+        }
+        erros.Limpar();
+      }
+    }
+    if (doc && xmlSchemaValidateDoc(validacao.get(), doc.get()) == 0) return true;
     if (const auto& ultimo = erros.Ultimo())
       MsgErro = std::to_string(ultimo->code) + " - " + ultimo->message;
     else

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <string>
 
@@ -28,6 +29,10 @@ class TDFeSSLXmlSignLibXml2 final : public TDFeSSLXmlSignClass {
                            const std::string& SelectionNamespaces, const std::string& IdSignature,
                            const std::string& IdAttr) override;
   std::string ClassName() const override { return "TDFeSSLXmlSignLibXml2"; }
+
+  // Documents of this size or larger (a whole lot) are validated while they are parsed, with
+  // no tree of them in memory; the messages are the same either way.
+  static constexpr std::size_t kTamanhoValidacaoEmFluxo = std::size_t{64} << 10;
 
  private:
   // Compiled schemas, reused while their files stay the same; invisible to callers.

@@ -11,6 +11,8 @@
 #include <libxml/entities.h>
 #include <libxml/globals.h>
 #include <libxml/parserInternals.h>
+#include <libxml/tree.h>
+#include <libxml/xmlschemas.h>
 
 #include "dfe/ssl/xmlsign_int.h"
 
@@ -29,8 +31,21 @@ ErrorCapture::~ErrorCapture() {
 
 void ErrorCapture::Receber(void* ctx, xmlErrorPtr erro) noexcept {
   if (ctx == nullptr || erro == nullptr) return;
+  auto& captura = *static_cast<ErrorCapture*>(ctx);
+  if (captura.m_ignorarAnalise) {
+    switch (erro->domain) {
+      case XML_FROM_PARSER:
+      case XML_FROM_NAMESPACE:
+      case XML_FROM_DTD:
+      case XML_FROM_IO:
+      case XML_FROM_VALID:
+        return;
+      default:
+        break;
+    }
+  }
   try {
-    static_cast<ErrorCapture*>(ctx)->m_ultimo =
+    captura.m_ultimo =
         ErroLibXml2{erro->code, erro->message ? std::string(erro->message) : std::string()};
   } catch (const std::exception&) {
     // No exception may cross into libxml2; without memory the error simply goes unrecorded.
@@ -51,6 +66,7 @@ struct EstadoAnalise {
   std::size_t expandido = 0;  // entity text expanded so far, in bytes
   std::unordered_map<const xmlEntity*, std::size_t> tamanhos;
   std::unordered_set<const xmlEntity*> emCalculo;
+  struct ValoresId* ids = nullptr;  // only when validating without a tree
 };
 
 xmlParserCtxtPtr Contexto(void* ctx) {
@@ -200,6 +216,65 @@ xmlParserInputPtr ResolverEntidade(void* ctx, const xmlChar*, const xmlChar*) {
   return nullptr;
 }
 
+// Puts the refusing callbacks in the context's handler and points them at `estado`.
+void Proteger(xmlParserCtxt& ctxt, EstadoAnalise& estado) {
+  ctxt._private = &estado;
+  xmlSAXHandler& sax = *ctxt.sax;
+  sax.getEntity = &ObterEntidade;
+  sax.getParameterEntity = &ObterEntidadeParametro;
+  sax.entityDecl = &DeclararEntidade;
+  sax.unparsedEntityDecl = &DeclararEntidadeNaoAnalisada;
+  sax.internalSubset = &SubconjuntoInterno;
+  sax.externalSubset = &SubconjuntoExterno;
+  sax.resolveEntity = &ResolverEntidade;
+}
+
+// What a validation without a tree keeps of the document: the values of the attributes that
+// could be of type xs:ID, by element and attribute name.
+struct ValoresId {
+  std::unordered_set<std::string> vistos;
+  bool repetido = false;
+};
+
+std::string_view Texto(const xmlChar* texto) {
+  return texto ? std::string_view(reinterpret_cast<const char*>(texto)) : std::string_view();
+}
+
+// Start of an element when no tree is built: only what an ID check needs is kept. libxml2
+// hands the attributes as five pointers each (name, prefix, namespace, value start, value end).
+void InicioElementoSemArvore(void* ctx, const xmlChar* nome, const xmlChar* /*prefixo*/,
+                             const xmlChar* uri, int /*quantosNamespaces*/,
+                             const xmlChar** /*namespaces*/, int quantosAtributos,
+                             int /*quantosPadrao*/, const xmlChar** atributos) {
+  EstadoAnalise& estado = Estado(ctx);
+  if (estado.ids == nullptr || estado.ids->repetido) return;
+  try {
+    for (int i = 0; i < quantosAtributos; ++i) {
+      const xmlChar** atributo = atributos + 5 * i;
+      std::string_view valor(reinterpret_cast<const char*>(atributo[3]),
+                             static_cast<std::size_t>(atributo[4] - atributo[3]));
+      const std::size_t inicio = valor.find_first_not_of(" \t\r\n");
+      if (inicio == std::string_view::npos) continue;
+      valor = valor.substr(inicio, valor.find_last_not_of(" \t\r\n") - inicio + 1);
+      // An ID is a name without a colon; URIs, numbers and texts with blanks never are.
+      const std::string candidato(valor);
+      if (xmlValidateNCName(reinterpret_cast<const xmlChar*>(candidato.c_str()), 0) != 0)
+        continue;
+      std::string chave;
+      for (const std::string_view parte :
+           {Texto(uri), Texto(nome), Texto(atributo[2]), Texto(atributo[0])}) {
+        chave += parte;
+        chave += '\n';
+      }
+      chave += candidato;
+      if (!estado.ids->vistos.insert(std::move(chave)).second) estado.ids->repetido = true;
+    }
+  } catch (const std::exception&) {
+    // Without memory for the bookkeeping the document goes to the tree check.
+    estado.ids->repetido = true;
+  }
+}
+
 }  // namespace
 
 XmlDocPtr AnalisarDocumento(std::string_view texto) {
@@ -208,20 +283,51 @@ XmlDocPtr AnalisarDocumento(std::string_view texto) {
   if (!ctxt || ctxt->sax == nullptr) return {};
 
   EstadoAnalise estado;
-  ctxt->_private = &estado;
-  xmlSAXHandler& sax = *ctxt->sax;
-  sax.getEntity = &ObterEntidade;
-  sax.getParameterEntity = &ObterEntidadeParametro;
-  sax.entityDecl = &DeclararEntidade;
-  sax.unparsedEntityDecl = &DeclararEntidadeNaoAnalisada;
-  sax.internalSubset = &SubconjuntoInterno;
-  sax.externalSubset = &SubconjuntoExterno;
-  sax.resolveEntity = &ResolverEntidade;
-
+  Proteger(*ctxt, estado);
   XmlDocPtr doc(xmlCtxtReadMemory(ctxt.get(), texto.data(), static_cast<int>(texto.size()), nullptr,
                                   nullptr, kOpcoesAnalise));
   if (estado.recusado || !ctxt->wellFormed) return {};
   return doc;
+}
+
+ResultadoFluxo ValidarEmFluxo(std::string_view texto, xmlSchemaValidCtxt& validacao) {
+  if (texto.size() > static_cast<std::size_t>(INT_MAX)) return ResultadoFluxo::Malformado;
+  XmlParserCtxtPtr ctxt(xmlCreateMemoryParserCtxt(texto.data(), static_cast<int>(texto.size())));
+  if (!ctxt || ctxt->sax == nullptr) return ResultadoFluxo::Malformado;
+
+  EstadoAnalise estado;
+  ValoresId ids;
+  estado.ids = &ids;
+  Proteger(*ctxt, estado);
+  // The document type and its entities are still kept (entity references are expanded from
+  // them); elements, text and the rest go only to the validator.
+  xmlSAXHandler& sax = *ctxt->sax;
+  sax.startElementNs = &InicioElementoSemArvore;
+  sax.endElementNs = nullptr;
+  sax.startElement = nullptr;
+  sax.endElement = nullptr;
+  sax.characters = nullptr;
+  sax.ignorableWhitespace = nullptr;
+  sax.cdataBlock = nullptr;
+  sax.comment = nullptr;
+  sax.processingInstruction = nullptr;
+  sax.reference = nullptr;
+  xmlCtxtUseOptions(ctxt.get(), kOpcoesAnalise);
+
+  // The validator goes between the parser and these callbacks for the length of the parse.
+  xmlSchemaSAXPlugPtr plugue = xmlSchemaSAXPlug(&validacao, &ctxt->sax, &ctxt->userData);
+  if (plugue == nullptr) return ResultadoFluxo::Malformado;
+  xmlParseDocument(ctxt.get());
+  const bool valido = xmlSchemaIsValid(&validacao) == 1;
+  xmlSchemaSAXUnplug(plugue);
+  const XmlDocPtr tipoDocumento(ctxt->myDoc);
+  ctxt->myDoc = nullptr;
+
+  if (estado.recusado || !ctxt->wellFormed) return ResultadoFluxo::Malformado;
+  // The validator checks that an ID is unique only against a tree; a value seen twice sends
+  // the document to the tree check.
+  if (ids.repetido) return ResultadoFluxo::IdRepetido;
+  return valido ? ResultadoFluxo::Valido : ResultadoFluxo::Invalido;
 }
 
 }  // namespace luvaro

@@ -25,7 +25,7 @@ constexpr const char* kAtributosEnvelope =
 
 // A content saved "as UTF-8" when it is signed: its bytes must reach the file unchanged.
 bool Assinado(const std::string& conteudo) {
-  return lowerAscii(conteudo).find("<signature") != std::string::npos;
+  return containsNoCase(conteudo, "<signature");
 }
 
 }  // namespace

@@ -17,10 +17,6 @@ namespace {
 
 constexpr const char* kDeclaracaoUTF8 = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>";
 
-bool ContemSemCaixa(std::string_view text, std::string_view lowerNeedle) {
-  return lowerAscii(text).find(lowerNeedle) != std::string::npos;
-}
-
 std::string DataDDMMYYYY(DateTime data) {
   const DateTimeParts partes = decodeDateTime(data);
   char texto[16];
@@ -49,11 +45,14 @@ void TDFeWebService::Transmitir() {
 
   // In memory every text is UTF-8 already; an unsigned XML envelope only gains the UTF-8
   // declaration. A signed one travels byte for byte as it was signed.
-  std::string envelope = FPEnvelopeSoap;
-  if ((FPMimeType.empty() || ContemSemCaixa(FPMimeType, "xml")) &&
-      !ContemSemCaixa(envelope, "<signature") && !DeclaraUTF8(envelope)) {
-    envelope.insert(0, kDeclaracaoUTF8);
+  // The envelope is sent from where it is kept unless it needs the declaration (a lot's
+  // envelope is the largest text of the run).
+  std::string comDeclaracao;
+  if ((FPMimeType.empty() || containsNoCase(FPMimeType, "xml")) &&
+      !containsNoCase(FPEnvelopeSoap, "<signature") && !DeclaraUTF8(FPEnvelopeSoap)) {
+    comDeclaracao = kDeclaracaoUTF8 + FPEnvelopeSoap;
   }
+  const std::string& envelope = comDeclaracao.empty() ? FPEnvelopeSoap : comDeclaracao;
 
   const TDFeOnTransmit& onTransmit = FPDFeOwner->OnTransmit();
   const TDFeOnTransmitError& onTransmitError = FPDFeOwner->OnTransmitError();

@@ -146,6 +146,20 @@ bool equalsNoCase(std::string_view a, std::string_view b) noexcept {
   return true;
 }
 
+bool containsNoCase(std::string_view text, std::string_view needle) noexcept {
+  if (needle.empty()) return true;
+  if (needle.size() > text.size()) return false;
+  const auto minuscula = [](char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+  };
+  const char primeira = minuscula(needle.front());
+  for (std::size_t i = 0; i + needle.size() <= text.size(); ++i) {
+    if (minuscula(text[i]) == primeira && equalsNoCase(text.substr(i, needle.size()), needle))
+      return true;
+  }
+  return false;
+}
+
 bool startsWithNoCase(std::string_view text, std::string_view prefix) noexcept {
   return text.size() >= prefix.size() && equalsNoCase(text.substr(0, prefix.size()), prefix);
 }

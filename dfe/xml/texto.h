@@ -18,6 +18,9 @@ std::string trimRight(std::string_view text);
 std::string upperAscii(std::string_view text);
 std::string lowerAscii(std::string_view text);
 bool equalsNoCase(std::string_view a, std::string_view b) noexcept;
+// Whether `needle` occurs in `text`, ASCII letters matched in either case; no copy is made,
+// so that it serves for texts as large as a whole lot.
+bool containsNoCase(std::string_view text, std::string_view needle) noexcept;
 bool startsWithNoCase(std::string_view text, std::string_view prefix) noexcept;
 std::string replaceAll(std::string text, std::string_view from, std::string_view to);
 // The ASCII digits of the text, in order.

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <string_view>
 
 #include "dfe/xml/texto.h"
 
@@ -142,6 +143,30 @@ TEST(TextoXML, RemoverDeclaracaoXML) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     EXPECT_EQ(RemoverDeclaracaoXML(c.xml), c.expected);
+  }
+}
+
+TEST(TextoXML, ContemSemDistinguirCaixa) {
+  struct Caso {
+    const char* name;
+    std::string_view text;
+    std::string_view needle;
+    bool expected;
+  };
+  const Caso cases[] = {
+      {"same case", "<eSocial><Signature>", "<Signature", true},
+      {"other case", "<eSocial><SIGNATURE>", "<signature", true},
+      {"at the very end", "xx<sig", "<SIG", true},
+      {"cut by the end", "xx<si", "<sig", false},
+      {"first letter seen, rest differs", "<sigx <signo", "<signa", false},
+      {"absent", "<eSocial/>", "<signature", false},
+      {"needle longer than text", "<s", "<signature", false},
+      {"empty needle", "abc", "", true},
+      {"non-ASCII bytes compared as they are", "<SIGNATUREÃ>", "<signatureÃ©", false},
+  };
+  for (const Caso& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(containsNoCase(c.text, c.needle), c.expected);
   }
 }
 

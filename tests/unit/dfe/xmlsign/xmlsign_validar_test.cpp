@@ -4,7 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "dfe/dfe_exception.h"
+#include "dfe/ssl/xmlsign_libxml2.h"
 #include "tests/support/temp_dir.h"
 #include "tests/unit/dfe/xmlsign/xmlsign_support.h"
 
@@ -74,6 +78,92 @@ TEST_F(XmlSignValidar, FalhaTrazCodigoEMensagemDaLibXml2) {
     EXPECT_FALSE(valido);
     EXPECT_EQ(msg, c.msg);
   }
+}
+
+// A lot as the program builds it; the events inside are not checked by the lot's schema.
+std::string Lote(const std::string& doctype, const std::string& grupo,
+                 const std::string& nrInsc, const std::vector<std::string>& ids,
+                 const std::string& abreEventos = "<eventos>") {
+  std::string xml = doctype +
+                    "<eSocial xmlns=\"http://www.esocial.gov.br/schema/lote/eventos/envio/"
+                    "v1_1_1\"><envioLoteEventos grupo=\"" +
+                    grupo + "\"><ideEmpregador><tpInsc>1</tpInsc><nrInsc>" + nrInsc +
+                    "</nrInsc></ideEmpregador><ideTransmissor><tpInsc>1</tpInsc><nrInsc>"
+                    "12345678000199</nrInsc></ideTransmissor>" +
+                    abreEventos;
+  for (const std::string& id : ids) {
+    xml += "<evento Id=\"" + id +
+           "\"> <eSocial xmlns=\"http://www.esocial.gov.br/schema/evt/evtTabRubrica/v02_05_00\">"
+           "<evtTabRubrica Id=\"" +
+           id + "\"><ideEvento><tpAmb>2</tpAmb></ideEvento></evtTabRubrica></eSocial></evento>";
+  }
+  return xml + "</eventos></envioLoteEventos></eSocial>";
+}
+
+std::vector<std::string> Ids(int quantos) {
+  std::vector<std::string> ids;
+  for (int i = 0; i < quantos; ++i) ids.push_back("ID1123456780000002024051012000000" + std::to_string(1000 + i));
+  return ids;
+}
+
+TEST_F(XmlSignValidar, LoteGrandeValidadoSemArvoreDizOMesmoQueComArvore) {
+  // Each lot is validated as it is (small: through its tree) and again with a comment after
+  // its root that takes it past the size validated while parsing; validity and message must
+  // not change.
+  const std::string ns = "{http://www.esocial.gov.br/schema/lote/eventos/envio/v1_1_1}";
+  const std::vector<std::string> ids = Ids(3);
+  std::vector<std::string> repetidos = ids;
+  repetidos.push_back(ids[1]);
+  std::vector<std::string> repetidosEErro = repetidos;
+  repetidosEErro.push_back("9x");
+  const std::string entidade = "<!DOCTYPE eSocial [<!ENTITY insc \"1234567X\">]>";
+  const std::string externa = "<!DOCTYPE eSocial [<!ENTITY insc SYSTEM \"/etc/hostname\">]>";
+  struct Caso {
+    const char* nome;
+    std::string xml;
+    bool valido;
+  };
+  const Caso casos[] = {
+      {"válido", Lote("", "1", "12345678", ids), true},
+      {"válido com entidade", Lote("<!DOCTYPE eSocial [<!ENTITY insc \"12345678\">]>", "1",
+                                   "&insc;", ids),
+       true},
+      {"grupo que não é número", Lote("", "x", "12345678", ids), false},
+      {"inscrição fora do padrão vinda de entidade", Lote(entidade, "1", "&insc;", ids), false},
+      {"entidade externa", Lote(externa, "1", "&insc;", ids), false},
+      {"Id repetido", Lote("", "1", "12345678", repetidos), false},
+      {"Id repetido e erro depois", Lote("", "1", "12345678", repetidosEErro), false},
+      {"erro e aviso do analisador depois",
+       Lote("", "1", "1234567X", ids, "<eventos xmlns:r=\"relativo\">"), false},
+      {"sem eventos", Lote("", "1", "12345678", {}), false},
+      {"outra raiz", "<lote xmlns=\"urn:outro\"/>", false},
+      {"não é XML", Lote("", "1", "12345678", ids).substr(0, 300), false},
+  };
+  auto ssl = MakeFacade(SharedKey());
+  const std::string schema = Schema("EnvioLoteEventos-v1_1_1.xsd");
+  const std::string enchimento =
+      "<!--" + std::string(TDFeSSLXmlSignLibXml2::kTamanhoValidacaoEmFluxo, 'x') + "-->";
+  for (const Caso& c : casos) {
+    SCOPED_TRACE(c.nome);
+    ASSERT_LT(c.xml.size(), TDFeSSLXmlSignLibXml2::kTamanhoValidacaoEmFluxo);
+    std::string comArvore;
+    EXPECT_EQ(ssl->Validar(c.xml, schema, comArvore), c.valido) << comArvore;
+    EXPECT_EQ(comArvore.empty(), c.valido) << comArvore;
+    std::string semArvore;
+    EXPECT_EQ(ssl->Validar(c.xml + enchimento, schema, semArvore), c.valido) << semArvore;
+    EXPECT_EQ(semArvore, comArvore);
+  }
+
+  // A lot large by itself, valid, then with its last two events sharing an Id.
+  std::vector<std::string> muitos = Ids(600);
+  const std::string grande = Lote("", "1", "12345678", muitos);
+  ASSERT_GE(grande.size(), TDFeSSLXmlSignLibXml2::kTamanhoValidacaoEmFluxo);
+  std::string msg;
+  EXPECT_TRUE(ssl->Validar(grande, schema, msg)) << msg;
+  muitos.back() = muitos[muitos.size() - 2];
+  EXPECT_FALSE(ssl->Validar(Lote("", "1", "12345678", muitos), schema, msg));
+  EXPECT_EQ(msg, "1824 - Element '" + ns + "evento', attribute 'Id': '" + muitos.back() +
+                     "' is not a valid value of the atomic type 'xs:ID'.\n");
 }
 
 TEST_F(XmlSignValidar, SchemaAusenteOuInvalido) {
