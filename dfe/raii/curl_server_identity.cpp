@@ -126,6 +126,14 @@ void SetServerVerification(CURL* h, bool verificar) {
   curl_easy_setopt(h, CURLOPT_SSL_VERIFYPEER, verificar ? 1L : 0L);
   curl_easy_setopt(h, CURLOPT_SSL_VERIFYHOST, verificar ? 2L : 0L);
   curl_easy_setopt(h, CURLOPT_CA_CACHE_TIMEOUT, 0L);
+  // Where curl knows the system's authorities both as one bundle and as a folder hashed by
+  // subject (Debian's does, both made from the same list), the folder alone: OpenSSL then reads
+  // only the authority a chain asks for, instead of parsing the whole bundle (some 150
+  // certificates, a third of a one-event run's processor time) on every handshake.
+  char* folder = nullptr;
+  if (verificar && curl_easy_getinfo(h, CURLINFO_CAPATH, &folder) == CURLE_OK &&
+      folder != nullptr && *folder != '\0')
+    curl_easy_setopt(h, CURLOPT_CAINFO, nullptr);
 }
 
 CURLcode AddTrustAnchorsToContext(CURL* h, void* sslContext, void* anchors) noexcept {
