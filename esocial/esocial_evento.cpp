@@ -94,10 +94,10 @@ void TeSocialEvento::SetXML(const std::string& Value) {
 std::string TeSocialEvento::Assinar(const std::string& XMLEvento, const std::string& NomeEvento) {
   // In memory every text is UTF-8 already; a document that does not say so gets the UTF-8
   // declaration in place of the one it had (two declarations would not parse).
-  std::string documento = XMLEvento;
-  if (!DeclaraUTF8(documento))
-    documento = std::string(kDeclaracaoUTF8) + RemoverDeclaracaoXML(documento);
-  FXMLOriginal = documento;
+  FOriginalAssinado = false;
+  FXMLOriginal = DeclaraUTF8(XMLEvento)
+                     ? XMLEvento
+                     : std::string(kDeclaracaoUTF8) + RemoverDeclaracaoXML(XMLEvento);
 
   TDFeSSL& ssl = FPeSocial->SSL();
   if (ssl.SSLCryptLib() != TSSLCryptLib::cryOpenSSL &&
@@ -113,11 +113,11 @@ std::string TeSocialEvento::Assinar(const std::string& XMLEvento, const std::str
         "propriedade SSLXmlSignLib.");
   }
 
-  const std::string assinado = ssl.Assinar(documento, "eSocial", NomeEvento, "", "", "", "ID");
-  FXMLAssinado = assinado;
-  FXMLOriginal = assinado;
+  FXMLAssinado = ssl.Assinar(FXMLOriginal, "eSocial", NomeEvento, "", "", "", "ID");
+  FOriginalAssinado = true;
+  std::string().swap(FXMLOriginal);
   // The signed text as the lot takes it: no declaration, whatever its spelling.
-  return RemoverDeclaracaoXML(assinado);
+  return RemoverDeclaracaoXML(FXMLAssinado);
 }
 
 void TeSocialEvento::Validar(TeSocialSchema Schema) {

@@ -78,6 +78,10 @@ void TLoteEventos::GerarXML() {
   const std::string versao = TextoDaVersao(FComponente->Configuracoes().Geral().VersaoDF());
   std::string xml = "<Reinf xmlns=\"" + std::string(kNameSpaceBaseSchemas) + "/envioLoteEventos/v" +
                     versao + "\"><loteEventos>";
+  // A lot of a thousand events is megabytes: built in one buffer.
+  std::size_t tamanho = xml.size() + 64;
+  for (const auto& item : FItems) tamanho += item->XML().size() + 64;
+  xml.reserve(tamanho);
   for (const auto& item : FItems) {
     xml += "<evento id=\"" + item->IDEvento() + "\"> ";
     xml += SemDeclaracao(item->XML());

@@ -65,10 +65,11 @@ void TReinfEvento::SetXML(const std::string& Value) {
 }
 
 std::string TReinfEvento::Assinar(const std::string& XMLEvento, const std::string& NomeEvento) {
-  std::string texto = XMLEvento;
   // Another encoding's declaration is replaced, not followed by a second one.
-  if (!DeclaraUTF8(texto)) texto = std::string(kDeclaracaoUTF8) + RemoverDeclaracaoXML(texto);
-  FXMLOriginal = texto;
+  FOriginalAssinado = false;
+  FXMLOriginal = DeclaraUTF8(XMLEvento)
+                     ? XMLEvento
+                     : std::string(kDeclaracaoUTF8) + RemoverDeclaracaoXML(XMLEvento);
 
   const TGeralConfReinf& geral = FComponente->Configuracoes().Geral();
   if (geral.SSLCryptLib() != TSSLCryptLib::cryOpenSSL &&
@@ -84,13 +85,12 @@ std::string TReinfEvento::Assinar(const std::string& XMLEvento, const std::strin
         "SSLXmlSignLib.");
   }
 
-  const std::string assinado =
-      FComponente->SSL().Assinar(texto, "Reinf", NomeEvento, "", "", "", "id");
-  FXMLAssinado = assinado;
-  FXMLOriginal = assinado;
+  FXMLAssinado = FComponente->SSL().Assinar(FXMLOriginal, "Reinf", NomeEvento, "", "", "", "id");
+  FOriginalAssinado = true;
+  std::string().swap(FXMLOriginal);
 
   // The signed text as the lot takes it: no declaration, whatever its spelling.
-  return RemoverDeclaracaoXML(assinado);
+  return RemoverDeclaracaoXML(FXMLAssinado);
 }
 
 void TReinfEvento::Validar(TReinfSchema Schema) {

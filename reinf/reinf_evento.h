@@ -55,7 +55,10 @@ class TReinfEvento : public TReinf {
   void SetXML(const std::string& Value);
 
   const std::string& XMLAssinado() const { return FXMLAssinado; }
-  const std::string& XMLOriginal() const { return FXMLOriginal; }
+  // The document as it went to be signed; once signed, the signed text (kept once).
+  const std::string& XMLOriginal() const {
+    return FOriginalAssinado ? FXMLAssinado : FXMLOriginal;
+  }
   const std::string& Alertas() const { return FAlertas; }
   const std::string& ErroValidacao() const { return FErroValidacao; }
   const std::string& ErroValidacaoCompleto() const { return FErroValidacaoCompleto; }
@@ -83,7 +86,8 @@ class TReinfEvento : public TReinf {
  private:
   TReinfComponente* FComponente;
   std::string FXMLAssinado;
-  std::string FXMLOriginal;
+  std::string FXMLOriginal;  // only while the document is not signed
+  bool FOriginalAssinado = false;
   std::string FAlertas;
   std::string FErroValidacao;
   std::string FErroValidacaoCompleto;
