@@ -117,10 +117,7 @@ const std::filesystem::path& TokenEnvironment::ModulePath() const {
 
 // --- Impl
 
-TokenEnvironment::Impl::Impl(std::filesystem::path path) : modulePath(std::move(path)) {
-  if (RAND_bytes(m_fingerprintKey.data(), static_cast<int>(m_fingerprintKey.size())) != 1)
-    throw EDFeException("Falha ao preparar o ambiente de tokens: " + OpenSslErrors());
-}
+TokenEnvironment::Impl::Impl(std::filesystem::path path) : modulePath(std::move(path)) {}
 
 std::shared_ptr<Pkcs11Module> TokenEnvironment::Impl::Module() {
   std::lock_guard lock(m_mutex);
@@ -241,6 +238,13 @@ std::string TokenEnvironment::Impl::PinFingerprint(const std::string& tokenKey,
   std::string input = tokenKey;
   input += '\0';
   input += pin.str();
+  // The key is drawn at the first PIN, not at start-up: the first draw sets up OpenSSL's random
+  // generator, a millisecond that a run which never logs in should not pay before its first
+  // request.
+  std::call_once(m_fingerprintKeyDrawn, [this] {
+    if (RAND_bytes(m_fingerprintKey.data(), static_cast<int>(m_fingerprintKey.size())) != 1)
+      throw EDFeException("Falha ao preparar o ambiente de tokens: " + OpenSslErrors());
+  });
   unsigned char digest[EVP_MAX_MD_SIZE];
   unsigned int length = 0;
   HMAC(EVP_sha256(), m_fingerprintKey.data(), static_cast<int>(m_fingerprintKey.size()),

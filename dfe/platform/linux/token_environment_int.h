@@ -126,7 +126,8 @@ struct TokenEnvironment::Impl {
   std::shared_ptr<Pkcs11Module> m_module;
   std::string m_pinList;
   std::set<std::string> m_rejected;  // fingerprints of rejected PINs (token + PIN, keyed HMAC)
-  std::array<unsigned char, 32> m_fingerprintKey{};
+  mutable std::once_flag m_fingerprintKeyDrawn;  // the key is drawn at the first PIN
+  mutable std::array<unsigned char, 32> m_fingerprintKey{};
 };
 
 // A name for the token in a slot (label and serial number), stable within the process.
