@@ -157,6 +157,23 @@ TEST_F(EventoTest, AssinaLeIdEValidaComAsDeclaracoesCertas) {
   }
 }
 
+// The original of a second document that cannot be signed is that document, not the earlier
+// signed one (the event keeps its signed text only once).
+TEST_F(EventoTest, OriginalDeUmSegundoDocumentoQueNaoSeAssina) {
+  const std::string corpo = test::LerFixtureEsocial("s1005-tab-estab.xml");
+  TEvtTabEstab e(componente.get());
+  e.SetXML(corpo);
+  const std::string assinado = e.XMLAssinado();
+  ASSERT_NE(assinado, "");
+  ASSERT_EQ(e.XMLOriginal(), assinado);
+
+  c.Geral().SetSSLXmlSignLib(TSSLXmlSignLib::xsNone);
+  const std::string outro = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>" + corpo;
+  EXPECT_THROW(e.SetXML(outro), EeSocialException);
+  EXPECT_EQ(e.XMLOriginal(), outro);
+  EXPECT_EQ(e.XMLAssinado(), assinado) << "the earlier signature stays";
+}
+
 TEST_F(EventoTest, DocumentoSemTipoConhecidoOuQueNaoEXML) {
   TevtInfoEmpregador semTipo(componente.get());
   const std::string desconhecido = "<eSocial><evtQualquer Id=\"ID1\"/></eSocial>";
