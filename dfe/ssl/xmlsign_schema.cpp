@@ -30,8 +30,11 @@ SchemaCache::Resultado Compilar(const std::string& arquivo) {
 }  // namespace
 
 SchemaCache::Resultado SchemaCache::Obter(const std::string& arquivo) {
+  // Keyed by the absolute path as written, not by the canonical one: resolving every folder
+  // of the path costs a system call each, on every event. The time and size below follow
+  // links, so a file replaced behind a link is still compiled again.
   std::error_code erro;
-  const fs::path caminho = fs::canonical(fs::path(arquivo), erro);
+  const fs::path caminho = fs::absolute(fs::path(arquivo), erro).lexically_normal();
   const fs::file_time_type modificado =
       erro ? fs::file_time_type() : fs::last_write_time(caminho, erro);
   const std::uintmax_t tamanho = erro ? 0 : fs::file_size(caminho, erro);

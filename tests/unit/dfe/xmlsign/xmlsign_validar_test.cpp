@@ -268,6 +268,20 @@ TEST_F(XmlSignValidar, SchemaAlteradoOuRemovidoEhRelido) {
   std::filesystem::remove(arquivo);
   EXPECT_FALSE(ssl->SSLXmlSignClass().Validar("<r>abc</r>", arquivo, msg));
   EXPECT_EQ(msg, "Erro: Schema inválido");
+
+  // A schema named through a link that is pointed at another file is compiled again.
+  const std::string inteiro = (dir / "inteiro.xsd").string();
+  const std::string texto = (dir / "texto.xsd").string();
+  const std::string elo = (dir / "elo.xsd").string();
+  WriteFile(inteiro, schema("xs:integer"));
+  WriteFile(texto, schema("xs:string") + "<!-- outro -->");
+  std::error_code erro;
+  std::filesystem::create_symlink(inteiro, elo, erro);
+  if (erro) GTEST_SKIP() << "no symbolic links here: " << erro.message();
+  EXPECT_FALSE(ssl->Validar("<r>abc</r>", elo, msg));
+  std::filesystem::remove(elo);
+  std::filesystem::create_symlink(texto, elo);
+  EXPECT_TRUE(ssl->Validar("<r>abc</r>", elo, msg)) << msg;
 }
 
 }  // namespace
