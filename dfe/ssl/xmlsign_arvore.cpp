@@ -100,9 +100,14 @@ xmlNode* LocalizarAssinatura(xmlDoc* doc, std::string_view infElement) {
   return nullptr;
 }
 
-xmlNode* InserirAssinatura(xmlDoc* doc, std::string_view modelo) {
-  const XmlDocPtr modeloDoc = AnalisarDocumento("<a>" + std::string(modelo) + "</a>");
-  xmlNode* raizModelo = modeloDoc ? xmlDocGetRootElement(modeloDoc.get()) : nullptr;
+xmlNode* ModeloAssinatura::Inserir(xmlDoc* doc, std::string_view modelo) {
+  const std::lock_guard trava(m_mutex);
+  if (!m_doc || m_texto != modelo) {
+    m_doc.reset();
+    m_texto = modelo;
+    m_doc = AnalisarDocumento("<a>" + m_texto + "</a>");
+  }
+  xmlNode* raizModelo = m_doc ? xmlDocGetRootElement(m_doc.get()) : nullptr;
   xmlNode* raiz = xmlDocGetRootElement(doc);
   if (raizModelo == nullptr || raiz == nullptr)
     throw EDFeException("Erro: Falha ao montar o modelo da assinatura");

@@ -111,8 +111,18 @@ std::string CanonizarElemento(xmlDoc* doc, std::string_view nome);
 xmlNode* LocalizarAssinatura(xmlDoc* doc, std::string_view infElement);
 // `inicio` itself when named `nome`, else its first descendant so named (depth first).
 xmlNode* LocalizarNo(xmlNode* inicio, std::string_view nome);
-// Appends the template's Signature element as the last child of the root element.
-xmlNode* InserirAssinatura(xmlDoc* doc, std::string_view modelo);
+// The signature template, parsed once and kept while the next document asks for the same one
+// (an eSocial lot signs every event with one template; the parse cost as much as the event's).
+class ModeloAssinatura {
+ public:
+  // Appends a copy of the template's Signature element as the last child of the root element.
+  xmlNode* Inserir(xmlDoc* doc, std::string_view modelo);
+
+ private:
+  std::mutex m_mutex;  // guards the kept template
+  std::string m_texto;
+  XmlDocPtr m_doc;  // "<a>" + m_texto + "</a>"
+};
 // The whole document with its declaration, empty elements as an opening and a closing tag.
 std::string SerializarDocumento(xmlDoc* doc);
 // Refuses a document declaring a namespace whose name holds "<" or "&": libxml2 writes namespace

@@ -68,7 +68,9 @@ class AssinaturaRetirada {
 }  // namespace
 
 TDFeSSLXmlSignLibXml2::TDFeSSLXmlSignLibXml2(TDFeSSL& AOwner)
-    : TDFeSSLXmlSignClass(AOwner), FSchemas(std::make_unique<SchemaCache>()) {}
+    : TDFeSSLXmlSignClass(AOwner),
+      FSchemas(std::make_unique<SchemaCache>()),
+      FModelo(std::make_unique<ModeloAssinatura>()) {}
 
 TDFeSSLXmlSignLibXml2::~TDFeSSLXmlSignLibXml2() = default;
 
@@ -104,7 +106,7 @@ std::string TDFeSSLXmlSignLibXml2::Assinar(const std::string& ConteudoXML,
   const std::string canonico = CanonizarElemento(doc.get(), URI.empty() ? "" : infElement);
   const TSSLDgst digest = FpDFeSSL.SSLDgst();
   xmlNode* assinatura =
-      InserirAssinatura(doc.get(), MontarTemplateAssinatura(URI, IdSignature, digest));
+      FModelo->Inserir(doc.get(), MontarTemplateAssinatura(URI, IdSignature, digest));
 
   xmlNode* digestValue = LocalizarNo(assinatura, "DigestValue");
   if (digestValue == nullptr) throw EDFeException("Node DigestValue não encontrado");

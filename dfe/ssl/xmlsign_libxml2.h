@@ -8,6 +8,7 @@
 
 namespace luvaro {
 
+class ModeloAssinatura;
 class SchemaCache;
 
 // XML-signature back-end on libxml2: enveloped XML-DSig signing with inclusive C14N 1.0, XML
@@ -37,6 +38,8 @@ class TDFeSSLXmlSignLibXml2 final : public TDFeSSLXmlSignClass {
  private:
   // Compiled schemas, reused while their files stay the same; invisible to callers.
   std::unique_ptr<SchemaCache> FSchemas;
+  // The last signature template, parsed once.
+  std::unique_ptr<ModeloAssinatura> FModelo;
 };
 
 }  // namespace luvaro
