@@ -187,6 +187,26 @@ TEST(XmlSignAssinar, IdentificadorEIdSignature) {
   }
 }
 
+// One back-end signs one document after another; each gets the reference it names, whatever
+// template the document before it used.
+TEST(XmlSignAssinar, CadaDocumentoComASuaReferenciaEmSequencia) {
+  const struct {
+    std::string id;
+    std::string referencia;
+  } sequencia[] = {{"ID1", "#ID1"}, {"ID1", "#ID1"}, {"ID2", "#ID2"}, {"", ""}, {"ID1", "#ID1"}};
+  auto ssl = MakeFacade(SharedKey());
+  for (const auto& [id, referencia] : sequencia) {
+    SCOPED_TRACE(id);
+    const std::string xml = id.empty() ? "<r><e><v>1</v></e></r>"
+                                       : "<r><e Id=\"" + id + "\"><v>1</v></e></r>";
+    const std::string assinado = ssl->Assinar(xml, "r", "e", "", "", "", "Id");
+    EXPECT_NE(assinado.find("<Reference URI=\"" + referencia + "\">"), std::string::npos)
+        << assinado;
+    std::string msg;
+    EXPECT_TRUE(ssl->VerificarAssinatura(assinado, msg, "e")) << msg;
+  }
+}
+
 // The back-end alone: the facade puts a remembered UTF-8 declaration back on its own.
 TEST(XmlSignAssinar, DeclaracaoMantidaOuRetirada) {
   struct Caso {
