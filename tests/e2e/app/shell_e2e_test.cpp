@@ -146,6 +146,23 @@ TEST_F(ShellE2E, MissingVersionEndsBeforeTheUpdateQuery) {
   }
 }
 
+// GnuTLS comes in only through curl's LDAP and RTMP support; its start-up would read the system
+// priority file. Named here as a FIFO nobody writes to, it would hold the program in GnuTLS's
+// library constructor until the safety limit; the program must never open it.
+TEST_F(ShellE2E, GnuTlsIsNotSetUpAtStart) {
+  const fs::path fifo = home / "prioridades.fifo";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0) << std::strerror(errno);
+  ProcessOptions options;
+  options.env = {{"LUVARO_HEADLESS", "1"},
+                 {"LUVARO_HOME", home.path().string()},
+                 {"GNUTLS_SYSTEM_PRIORITY_FILE", fifo.string()}};
+  options.limit = std::chrono::seconds(20);
+  const ProcessResult r = RunProcess(kExe, options);
+  EXPECT_FALSE(r.timedOut) << "stopped in GnuTLS's start-up";
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(r.err, kInicio + "Erro: Versão Orvane não informada.\n");
+}
+
 // The update step's own lines come between; the run ends with the parameter error.
 TEST_F(ShellE2E, BadCommandLinesEndWithTheirMessageAndExitCodeOne) {
   const std::string longText(100000, 'x');  // near the system's limit for one argument
