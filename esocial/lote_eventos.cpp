@@ -20,12 +20,8 @@ constexpr std::string_view kDeclaracaoUTF8 = "<?xml version=\"1.0\" encoding=\"U
 // once).
 void acrescentarSemPrimeiraDeclaracao(std::string& destino, std::string_view xml) {
   const std::size_t pos = xml.find(kDeclaracaoUTF8);
-  if (pos == std::string_view::npos) {
-    destino += xml;
-    return;
-  }
   destino += xml.substr(0, pos);
-  destino += xml.substr(pos + kDeclaracaoUTF8.size());
+  if (pos != std::string_view::npos) destino += xml.substr(pos + kDeclaracaoUTF8.size());
 }
 
 std::string inscricao(const TInscricao& ide, const std::string& numero) {

@@ -65,8 +65,8 @@ void TReinfEvento::SetXML(const std::string& Value) {
 }
 
 std::string TReinfEvento::Assinar(const std::string& XMLEvento, const std::string& NomeEvento) {
-  // Another encoding's declaration is replaced, not followed by a second one.
   FOriginalAssinado = false;
+  // Another encoding's declaration is replaced, not followed by a second one.
   FXMLOriginal = DeclaraUTF8(XMLEvento)
                      ? XMLEvento
                      : std::string(kDeclaracaoUTF8) + RemoverDeclaracaoXML(XMLEvento);
