@@ -56,9 +56,7 @@ class TReinfEvento : public TReinf {
 
   const std::string& XMLAssinado() const { return FXMLAssinado; }
   // The document as it went to be signed; once signed, the signed text (kept once).
-  const std::string& XMLOriginal() const {
-    return FOriginalAssinado ? FXMLAssinado : FXMLOriginal;
-  }
+  const std::string& XMLOriginal() const { return FOriginalAssinado ? FXMLAssinado : FXMLOriginal; }
   const std::string& Alertas() const { return FAlertas; }
   const std::string& ErroValidacao() const { return FErroValidacao; }
   const std::string& ErroValidacaoCompleto() const { return FErroValidacaoCompleto; }

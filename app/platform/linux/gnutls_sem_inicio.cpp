@@ -8,5 +8,7 @@
 
 extern "C" {
 __attribute__((visibility("default"))) int _gnutls_global_init_skip(void);
-int _gnutls_global_init_skip(void) { return 1; }
+int _gnutls_global_init_skip(void) {
+  return 1;
+}
 }

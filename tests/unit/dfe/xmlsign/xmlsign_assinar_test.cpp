@@ -197,8 +197,8 @@ TEST(XmlSignAssinar, CadaDocumentoComASuaReferenciaEmSequencia) {
   auto ssl = MakeFacade(SharedKey());
   for (const auto& [id, referencia] : sequencia) {
     SCOPED_TRACE(id);
-    const std::string xml = id.empty() ? "<r><e><v>1</v></e></r>"
-                                       : "<r><e Id=\"" + id + "\"><v>1</v></e></r>";
+    const std::string xml =
+        id.empty() ? "<r><e><v>1</v></e></r>" : "<r><e Id=\"" + id + "\"><v>1</v></e></r>";
     const std::string assinado = ssl->Assinar(xml, "r", "e", "", "", "", "Id");
     EXPECT_NE(assinado.find("<Reference URI=\"" + referencia + "\">"), std::string::npos)
         << assinado;
