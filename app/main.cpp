@@ -1,3 +1,4 @@
+#include "app/core/platform.h"
 #include "app/luvaro.h"
 #include "dfe/ssl/ambiente_plataforma.h"
 #include "dfe/ssl/libxml2_global.h"
@@ -8,6 +9,7 @@
 // The workers of the project types and the update check are registered here; see
 // app/core/worker.h, app/core/update_step.h and workers/transmissor.h.
 int main(int argc, char** argv) {
+  luvaro::platform::PrepararMemoria();
   // Process-wide: made before any thread starts, ended after the last one has stopped, in
   // reverse order.
   luvaro::LibXml2Global libxml2;

@@ -18,6 +18,13 @@ namespace luvaro::platform {
 // loses what the code page cannot show).
 std::vector<std::string> CommandLineArguments(int argc, char** argv);
 
+// Settles the memory allocator for a run, before any thread starts. A run holds a whole lot
+// several times over (the ERP's reply, the signed events, the lot and its envelope), each copy
+// megabytes large on a big lot: on Linux such buffers stay in the heap once freed, where the
+// next copy reuses them, instead of each going to a mapping of its own and back to the
+// system, every fresh page of it a fault. Nothing on Windows.
+void PrepararMemoria();
+
 // Full path of the running executable.
 std::filesystem::path ExecutablePath();
 

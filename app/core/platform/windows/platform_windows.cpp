@@ -140,6 +140,8 @@ bool RequestProcessEnd(int pid) {
   return process && TerminateProcess(process.get(), 1) != FALSE;
 }
 
+void PrepararMemoria() {}
+
 int CurrentProcessId() {
   return static_cast<int>(GetCurrentProcessId());
 }
