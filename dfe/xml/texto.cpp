@@ -98,12 +98,16 @@ std::string roundDecimalText(std::string text, int decimals) {
 
 }  // namespace
 
-std::string trimText(std::string_view text) {
+std::string_view trimView(std::string_view text) {
   std::size_t b = 0;
   std::size_t e = text.size();
   while (b < e && isBlank(text[b])) ++b;
   while (e > b && isBlank(text[e - 1])) --e;
-  return std::string(text.substr(b, e - b));
+  return text.substr(b, e - b);
+}
+
+std::string trimText(std::string_view text) {
+  return std::string(trimView(text));
 }
 
 std::string trimLeft(std::string_view text) {

@@ -12,6 +12,7 @@ namespace luvaro {
 // UTF-8; "blank" means any byte up to the space (the control characters and the space).
 
 std::string trimText(std::string_view text);
+std::string_view trimView(std::string_view text);  // the same part of the text, not a copy
 std::string trimLeft(std::string_view text);
 std::string trimRight(std::string_view text);
 // ASCII letters only, so that byte positions stay the same in the copy.

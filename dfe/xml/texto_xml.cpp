@@ -155,13 +155,13 @@ std::string RemoverDeclaracaoXML(std::string_view xml) {
 std::vector<std::string> DividirDocumentos(std::string_view texto, std::string_view fechamento,
                                            std::string* resto) {
   std::vector<std::string> documentos;
-  std::string restante(texto);
-  for (std::size_t fim = restante.find(fechamento); fim != std::string::npos;
+  std::string_view restante = texto;
+  for (std::size_t fim = restante.find(fechamento); fim != std::string_view::npos;
        fim = restante.find(fechamento)) {
-    documentos.push_back(restante.substr(0, fim + fechamento.size()));
-    restante = trimText(std::string_view(restante).substr(fim + fechamento.size()));
+    documentos.emplace_back(restante.substr(0, fim + fechamento.size()));
+    restante = trimView(restante.substr(fim + fechamento.size()));
   }
-  if (resto != nullptr) *resto = documentos.empty() ? trimText(restante) : std::move(restante);
+  if (resto != nullptr) *resto = documentos.empty() ? trimText(restante) : std::string(restante);
   return documentos;
 }
 
