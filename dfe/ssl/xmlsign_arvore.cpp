@@ -1,6 +1,7 @@
 // Tree-level steps of signing and verification: canonicalisation, finding and inserting the
 // signature, serialisation.
 
+#include <exception>
 #include <string>
 
 #include "dfe/dfe_exception.h"
@@ -128,16 +129,31 @@ xmlNode* ModeloAssinatura::Inserir(xmlDoc* doc, std::string_view modelo) {
   return assinatura;
 }
 
+namespace {
+
+// libxml2's writer hands its output here a piece at a time, straight into the result.
+int AcrescentarSaida(void* destino, const char* dados, int tamanho) {
+  try {
+    static_cast<std::string*>(destino)->append(dados, static_cast<std::size_t>(tamanho));
+    return tamanho;
+  } catch (const std::exception&) {
+    return -1;  // no exception crosses into libxml2; the writer reports the failure
+  }
+}
+
+}  // namespace
+
 std::string SerializarDocumento(xmlDoc* doc) {
-  const XmlBufferPtr buffer(xmlBufferCreate());
-  if (!buffer) throw EDFeException("Erro ao gerar o texto do XML");
+  std::string texto;
   {
-    const XmlSaveCtxtPtr salvar(xmlSaveToBuffer(buffer.get(), nullptr, XML_SAVE_NO_EMPTY));
+    XmlSaveCtxtPtr salvar(
+        xmlSaveToIO(&AcrescentarSaida, nullptr, &texto, nullptr, XML_SAVE_NO_EMPTY));
     if (!salvar || xmlSaveDoc(salvar.get(), doc) < 0)
       throw EDFeException("Erro ao gerar o texto do XML");
+    // Closing writes what the writer still holds; a failure then leaves the text short.
+    if (xmlSaveClose(salvar.release()) < 0) throw EDFeException("Erro ao gerar o texto do XML");
   }
-  return std::string(Texto(xmlBufferContent(buffer.get())),
-                     static_cast<std::size_t>(xmlBufferLength(buffer.get())));
+  return texto;
 }
 
 void ExigirNamespacesGravaveis(xmlDoc* doc) {
