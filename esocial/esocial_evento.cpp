@@ -126,24 +126,15 @@ void TeSocialEvento::Validar(TeSocialSchema Schema) {
       NomeDoSchema(Schema) + "-v" + TextoDaVersao(configuracoes.Geral().VersaoDF());
   const std::string arquivo = configuracoes.Arquivos().PathSchemas() + nome + ".xsd";
 
-  std::string mensagem;
-  bool valido = false;
-  bool ausente = false;
-  try {
-    valido = FPeSocial->SSL().Validar(FXMLAssinado, arquivo, mensagem);
-  } catch (const EDFeException& e) {
-    // A missing schema file is a failed check like any other; the failure says which it was.
-    mensagem = e.what();
-    std::error_code erro;
-    ausente = !std::filesystem::exists(arquivo, erro);
-  }
-  if (valido) return;
+  // A missing schema file is a failed check like any other; the failure says which it was.
+  const TValidacaoSchema validacao = ValidarContraSchema(FPeSocial->SSL(), FXMLAssinado, arquivo);
+  if (validacao.valido) return;
 
   FErroValidacao = "Falha na validação dos dados do evento: " + nome + "\r\n" + FAlertas;
-  FErroValidacaoCompleto = FErroValidacao + "\r\n" + mensagem;
+  FErroValidacaoCompleto = FErroValidacao + "\r\n" + validacao.mensagem;
   throw EeSocialValidacao(
       configuracoes.Geral().ExibirErroSchema() ? FErroValidacaoCompleto : FErroValidacao,
-      FErroValidacaoCompleto, ausente);
+      FErroValidacaoCompleto, validacao.ausente);
 }
 
 std::string TeSocialEvento::GerarChaveEsocial(DateTime emissao, const std::string& CNPJF,

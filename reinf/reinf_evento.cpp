@@ -98,24 +98,15 @@ void TReinfEvento::Validar(TReinfSchema Schema) {
   const std::string nome = NomeDoSchema(Schema) + "-v" + TextoDaVersao(c.Geral().VersaoDF());
   const std::string arquivo = c.Arquivos().PathSchemas() + nome + ".xsd";
 
-  std::string mensagem;
-  bool valido = false;
-  bool ausente = false;
-  try {
-    valido = FComponente->SSL().Validar(FXMLAssinado, arquivo, mensagem);
-  } catch (const EDFeException& e) {
-    // A schema file that is missing fails the event like an invalid document does; the
-    // failure says which it was.
-    mensagem = e.what();
-    std::error_code erro;
-    ausente = !std::filesystem::exists(arquivo, erro);
-  }
-  if (valido) return;
+  // A schema file that is missing fails the event like an invalid document does; the failure
+  // says which it was.
+  const TValidacaoSchema validacao = ValidarContraSchema(FComponente->SSL(), FXMLAssinado, arquivo);
+  if (validacao.valido) return;
 
   FErroValidacao = "Falha na validação dos dados do evento: " + nome + "\r\n" + FAlertas;
-  FErroValidacaoCompleto = FErroValidacao + "\r\n" + mensagem;
+  FErroValidacaoCompleto = FErroValidacao + "\r\n" + validacao.mensagem;
   throw EReinfValidacao(c.Geral().ExibirErroSchema() ? FErroValidacaoCompleto : FErroValidacao,
-                        FErroValidacaoCompleto, ausente);
+                        FErroValidacaoCompleto, validacao.ausente);
 }
 
 std::string TReinfEvento::GerarChaveReinf(DateTime emissao, const std::string& CNPJF,

@@ -285,13 +285,41 @@ std::string TDFeSSL::Assinar(const std::string& ConteudoXML, const std::string& 
   return assinado;
 }
 
+namespace {
+
+std::string MsgSchemaNaoEncontrado(const std::string& ArqSchema) {
+  return "Arquivo \r\n" + ArqSchema + "\r\nNão encontrado";
+}
+
+bool Existe(const std::string& arquivo) {
+  std::error_code erro;
+  return std::filesystem::exists(std::filesystem::path(arquivo), erro);
+}
+
+}  // namespace
+
 bool TDFeSSL::Validar(const std::string& ConteudoXML, const std::string& ArqSchema,
                       std::string& MsgErro) {
   if (ArqSchema.empty()) throw EDFeException("Arquivo de Schema não especificado");
-  std::error_code erro;
-  if (!std::filesystem::exists(std::filesystem::path(ArqSchema), erro))
-    throw EDFeException("Arquivo \r\n" + ArqSchema + "\r\nNão encontrado");
+  if (!Existe(ArqSchema)) throw EDFeException(MsgSchemaNaoEncontrado(ArqSchema));
   return FSSLXmlSignClass->Validar(ConteudoXML, ArqSchema, MsgErro);
+}
+
+TValidacaoSchema ValidarContraSchema(TDFeSSL& ssl, const std::string& ConteudoXML,
+                                     const std::string& ArqSchema) {
+  TValidacaoSchema resultado;
+  if (!ArqSchema.empty() && !Existe(ArqSchema)) {
+    resultado.ausente = true;
+    resultado.mensagem = MsgSchemaNaoEncontrado(ArqSchema);
+    return resultado;
+  }
+  try {
+    resultado.valido = ssl.Validar(ConteudoXML, ArqSchema, resultado.mensagem);
+  } catch (const EDFeException& e) {
+    resultado.mensagem = e.what();
+    resultado.ausente = !Existe(ArqSchema);  // unnamed, or gone since
+  }
+  return resultado;
 }
 
 bool TDFeSSL::VerificarAssinatura(const std::string& ConteudoXML, std::string& MsgErro,

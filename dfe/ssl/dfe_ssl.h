@@ -224,4 +224,17 @@ class TDFeSSL {
   std::mutex FHttpSendCriticalSection;
 };
 
+// A document checked against a schema file that may be missing.
+struct TValidacaoSchema {
+  bool valido = false;
+  bool ausente = false;   // the schema file is not there (or was not named)
+  std::string mensagem;   // why it failed, as TDFeSSL::Validar says it
+};
+
+// TDFeSSL::Validar with its failures in the result instead of raised. A missing schema file is
+// the common case of the events (a layout version the schema folder has no files for): it is
+// told without an exception per event.
+TValidacaoSchema ValidarContraSchema(TDFeSSL& ssl, const std::string& ConteudoXML,
+                                     const std::string& ArqSchema);
+
 }  // namespace luvaro

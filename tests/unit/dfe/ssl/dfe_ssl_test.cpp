@@ -222,6 +222,30 @@ TEST(TDFeSSL, ValidarChecksTheSchemaPathFirst) {
             "Arquivo \r\n/nao/existe.xsd\r\nNão encontrado");
 }
 
+TEST(TDFeSSL, ValidarContraSchemaDevolveAFalhaEmVezDeLancar) {
+  TDFeSSL ssl;  // the base back-end: it supports no validation
+  TempDir dir;
+  const auto schema = dir / "schema.xsd";
+  WriteFile(schema, "<xs:schema xmlns:xs=\"http://www.w3.org/2001/XMLSchema\"/>");
+  struct Caso {
+    std::string arquivo;
+    bool ausente;
+    std::string mensagem;
+  };
+  const Caso casos[] = {
+      {"", true, "Arquivo de Schema não especificado"},
+      {"/nao/existe.xsd", true, "Arquivo \r\n/nao/existe.xsd\r\nNão encontrado"},
+      {schema.string(), false, "\"Validar\" não suportado em: TDFeSSLXmlSignClass"},
+  };
+  for (const Caso& c : casos) {
+    SCOPED_TRACE(c.arquivo);
+    const TValidacaoSchema r = ValidarContraSchema(ssl, "<a/>", c.arquivo);
+    EXPECT_FALSE(r.valido);
+    EXPECT_EQ(r.ausente, c.ausente);
+    EXPECT_EQ(r.mensagem, c.mensagem);
+  }
+}
+
 // A signer that shows what the facade handed it: it returns the document unchanged, or with a
 // declaration of its own.
 class EchoSigner final : public TDFeSSLXmlSignClass {
