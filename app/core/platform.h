@@ -20,9 +20,10 @@ std::vector<std::string> CommandLineArguments(int argc, char** argv);
 
 // Settles the memory allocator for a run, before any thread starts. A run holds a whole lot
 // several times over (the ERP's reply, the signed events, the lot and its envelope), each copy
-// megabytes large on a big lot: on Linux such buffers stay in the heap once freed, where the
-// next copy reuses them, instead of each going to a mapping of its own and back to the
-// system, every fresh page of it a fault. Nothing on Windows.
+// megabytes large on a big lot. On Linux such buffers stay in the heap once freed, where the
+// next copy reuses them, instead of each going to a mapping of its own and back to the system;
+// and the heap beyond what a small run uses may be backed by large pages, so that a large lot
+// takes far fewer page faults. Nothing on Windows.
 void PrepararMemoria();
 
 // Full path of the running executable.
