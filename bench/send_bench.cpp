@@ -271,8 +271,7 @@ void WholeSend(benchmark::State& state) {
   state.counters["cpu_per_event_ms"] = (cpu - floor.cpu) * 1000.0 / events;
   if (events > 1) {
     // What each event adds, the one-event send's cost (measured now, beside) taken out.
-    state.counters["cpu_per_added_event_ms"] =
-        (cpu - floor.cpu - oneEvent) * 1000.0 / (events - 1);
+    state.counters["cpu_per_added_event_ms"] = (cpu - floor.cpu - oneEvent) * 1000.0 / (events - 1);
   }
   state.counters["exit_code"] = exitCode;
   state.SetItemsProcessed(state.iterations() * events);

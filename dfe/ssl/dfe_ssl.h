@@ -227,8 +227,8 @@ class TDFeSSL {
 // A document checked against a schema file that may be missing.
 struct TValidacaoSchema {
   bool valido = false;
-  bool ausente = false;   // the schema file is not there (or was not named)
-  std::string mensagem;   // why it failed, as TDFeSSL::Validar says it
+  bool ausente = false;  // the schema file is not there (or was not named)
+  std::string mensagem;  // why it failed, as TDFeSSL::Validar says it
 };
 
 // TDFeSSL::Validar with its failures in the result instead of raised. A missing schema file is

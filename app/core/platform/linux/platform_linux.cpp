@@ -162,7 +162,8 @@ void PrepararMemoria() {
   free(crescer);
   const auto fim = reinterpret_cast<std::uintptr_t>(sbrk(0));
   mallopt(M_TOP_PAD, 128 * 1024);  // glibc's default again
-  const std::uintptr_t grandes = (inicio + kHeapDePequenos + kPaginaGrande - 1) & ~(kPaginaGrande - 1);
+  const std::uintptr_t grandes =
+      (inicio + kHeapDePequenos + kPaginaGrande - 1) & ~(kPaginaGrande - 1);
   if (fim > grandes) madvise(reinterpret_cast<void*>(grandes), fim - grandes, MADV_HUGEPAGE);
 }
 
