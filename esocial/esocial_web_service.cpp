@@ -173,16 +173,10 @@ std::string TeSocialWebService::AssinarRequisicao(const std::string& xml,
 }
 
 void TeSocialWebService::ValidarRequisicao(const std::string& xml, const std::string& arquivo) {
-  std::string mensagem;
-  bool valido = false;
-  try {
-    valido = FPeSocial->SSL().Validar(
-        xml, ConfiguracoeseSocial().Arquivos().PathSchemas() + arquivo, mensagem);
-  } catch (const EDFeException& e) {
-    // A schema file that cannot be read fails the check like an invalid request.
-    mensagem = e.what();
-  }
-  if (!valido) throw EeSocialException(mensagem);
+  // A schema file that cannot be read fails the check like an invalid request.
+  const TValidacaoSchema validacao = ValidarContraSchema(
+      FPeSocial->SSL(), xml, ConfiguracoeseSocial().Arquivos().PathSchemas() + arquivo);
+  if (!validacao.valido) throw EeSocialException(validacao.mensagem);
 }
 
 void TeSocialWebService::SalvarDocumentoRetorno(const std::string& nome,

@@ -125,16 +125,10 @@ void TLoteEventos::GerarXML(int grupo) {
 
   // A missing schema file is a failed check like any other.
   const TConfiguracoeseSocial& configuracoes = Owner().Configuracoes();
-  std::string mensagem;
-  bool valido = false;
-  try {
-    valido = Owner().SSL().Validar(
-        FXML, configuracoes.Arquivos().PathSchemas() + "EnvioLoteEventos-v1_1_1.xsd", mensagem);
-  } catch (const EDFeException& e) {
-    mensagem = e.what();
-  }
-  if (!valido && configuracoes.Geral().ExibirErroSchema()) {
-    throw EeSocialException("Houve erro na validação do Lote: " + mensagem);
+  const TValidacaoSchema validacao = ValidarContraSchema(
+      Owner().SSL(), FXML, configuracoes.Arquivos().PathSchemas() + "EnvioLoteEventos-v1_1_1.xsd");
+  if (!validacao.valido && configuracoes.Geral().ExibirErroSchema()) {
+    throw EeSocialException("Houve erro na validação do Lote: " + validacao.mensagem);
   }
 }
 

@@ -153,17 +153,11 @@ void TLoteAssincrono::Adicionar(const std::string& documento) {
   const std::string ns = NameSpaceDoDocumento(assinado);
   const std::string schema = ArquivoSchema(ns);
   if (schema.empty()) return;  // not installed: the service judges the event alone
-  std::string mensagem;
-  bool valido = false;
-  try {
-    valido = FComponente->SSL().Validar(assinado, schema, mensagem);
-  } catch (const EDFeException& e) {
-    mensagem = e.what();
-  }
-  if (valido) return;
+  const TValidacaoSchema validacao = ValidarContraSchema(FComponente->SSL(), assinado, schema);
+  if (validacao.valido) return;
   const std::string nome = std::filesystem::path(schema).stem().string();
   const std::string falha = "Falha na validação dos dados do evento: " + nome + "\r\n";
-  throw EReinfValidacao(falha, falha + "\r\n" + mensagem, false);
+  throw EReinfValidacao(falha, falha + "\r\n" + validacao.mensagem, false);
 }
 
 void TLoteAssincrono::GerarXML() {

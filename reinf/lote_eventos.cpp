@@ -97,16 +97,10 @@ void TLoteEventos::Validar() {
   const TConfiguracoesReinf& c = FComponente->Configuracoes();
   const std::string arquivo = c.Arquivos().PathSchemas() + "EnvioLoteEventos-v" +
                               TextoDaVersao(c.Geral().VersaoDF()) + ".xsd";
-  std::string mensagem;
-  bool valido = false;
-  try {
-    valido = FComponente->SSL().Validar(FXML, arquivo, mensagem);
-  } catch (const EDFeException& e) {
-    // A missing lot schema fails the lot like an invalid document does.
-    mensagem = e.what();
-  }
-  if (!valido && c.Geral().ExibirErroSchema()) {
-    throw EReinfException("Houve erro na validação do Lote: " + mensagem);
+  // A missing lot schema fails the lot like an invalid document does.
+  const TValidacaoSchema validacao = ValidarContraSchema(FComponente->SSL(), FXML, arquivo);
+  if (!validacao.valido && c.Geral().ExibirErroSchema()) {
+    throw EReinfException("Houve erro na validação do Lote: " + validacao.mensagem);
   }
 }
 

@@ -231,9 +231,10 @@ struct TValidacaoSchema {
   std::string mensagem;  // why it failed, as TDFeSSL::Validar says it
 };
 
-// TDFeSSL::Validar with its failures in the result instead of raised. A missing schema file is
-// the common case of the events (a layout version the schema folder has no files for): it is
-// told without an exception per event.
+// TDFeSSL::Validar with its failures (a schema file missing or unreadable among them) in the
+// result instead of raised: what every check of an event, a lot or a request wants. A missing
+// file, the common case of the events (a layout version the schema folder has no files for),
+// is told without an exception per event.
 TValidacaoSchema ValidarContraSchema(TDFeSSL& ssl, const std::string& ConteudoXML,
                                      const std::string& ArqSchema);
 

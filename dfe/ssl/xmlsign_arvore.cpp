@@ -145,14 +145,12 @@ int AcrescentarSaida(void* destino, const char* dados, int tamanho) {
 
 std::string SerializarDocumento(xmlDoc* doc) {
   std::string texto;
-  {
-    XmlSaveCtxtPtr salvar(
-        xmlSaveToIO(&AcrescentarSaida, nullptr, &texto, nullptr, XML_SAVE_NO_EMPTY));
-    if (!salvar || xmlSaveDoc(salvar.get(), doc) < 0)
-      throw EDFeException("Erro ao gerar o texto do XML");
-    // Closing writes what the writer still holds; a failure then leaves the text short.
-    if (xmlSaveClose(salvar.release()) < 0) throw EDFeException("Erro ao gerar o texto do XML");
-  }
+  XmlSaveCtxtPtr salvar(
+      xmlSaveToIO(&AcrescentarSaida, nullptr, &texto, nullptr, XML_SAVE_NO_EMPTY));
+  if (!salvar || xmlSaveDoc(salvar.get(), doc) < 0)
+    throw EDFeException("Erro ao gerar o texto do XML");
+  // Closing writes what the writer still holds; a failure then leaves the text short.
+  if (xmlSaveClose(salvar.release()) < 0) throw EDFeException("Erro ao gerar o texto do XML");
   return texto;
 }
 

@@ -161,7 +161,7 @@ std::vector<std::string> DividirDocumentos(std::string_view texto, std::string_v
     documentos.emplace_back(restante.substr(0, fim + fechamento.size()));
     restante = trimView(restante.substr(fim + fechamento.size()));
   }
-  if (resto != nullptr) *resto = documentos.empty() ? trimText(restante) : std::string(restante);
+  if (resto != nullptr) *resto = trimText(restante);  // after a document it is trimmed already
   return documentos;
 }
 
