@@ -38,6 +38,10 @@ void AppendToFile(const std::filesystem::path& file, std::string_view bytes);
 // conversion.
 std::string TextoAnsi(std::string_view utf8);
 
+// AppendToFile with UTF-8 text written as TextoAnsi gives it (on Linux the text as it is,
+// without a copy: a log line may hold a whole lot).
+void AppendTextToFile(const std::filesystem::path& file, std::string_view utf8);
+
 // A running process as the system lists it.
 struct ProcessEntry {
   int pid = 0;

@@ -60,8 +60,11 @@ void TUtil::LogAppend(const std::string& pMessage, std::chrono::system_clock::ti
 
   const std::tm local = LocalTime(pAgora);
   const fs::path file = folder / ("log_" + Format(local, "%d_%m_%Y") + ".txt");
-  platform::AppendToFile(
-      file, platform::TextoAnsi(Format(local, "%d-%m-%Y %H:%M:%S") + " - " + pMessage + "\r\n"));
+  const std::string quando = Format(local, "%d-%m-%Y %H:%M:%S");
+  std::string linha;  // one allocation: the message may be a whole lot
+  linha.reserve(quando.size() + 3 + pMessage.size() + 2);
+  linha.append(quando).append(" - ").append(pMessage).append("\r\n");
+  platform::AppendTextToFile(file, linha);
 }
 
 int TUtil::MatarProcesso(const std::string& ExeFileName) {

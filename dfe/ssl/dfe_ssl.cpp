@@ -298,17 +298,24 @@ bool Existe(const std::string& arquivo) {
 
 }  // namespace
 
+bool TDFeSSL::SchemaExiste(const std::string& ArqSchema) {
+  std::lock_guard<std::mutex> trava(FSchemasVistosCriticalSection);
+  const auto visto = FSchemasVistos.find(ArqSchema);
+  if (visto != FSchemasVistos.end()) return visto->second;
+  return FSchemasVistos.emplace(ArqSchema, Existe(ArqSchema)).first->second;
+}
+
 bool TDFeSSL::Validar(const std::string& ConteudoXML, const std::string& ArqSchema,
                       std::string& MsgErro) {
   if (ArqSchema.empty()) throw EDFeException("Arquivo de Schema não especificado");
-  if (!Existe(ArqSchema)) throw EDFeException(MsgSchemaNaoEncontrado(ArqSchema));
+  if (!SchemaExiste(ArqSchema)) throw EDFeException(MsgSchemaNaoEncontrado(ArqSchema));
   return FSSLXmlSignClass->Validar(ConteudoXML, ArqSchema, MsgErro);
 }
 
 TValidacaoSchema ValidarContraSchema(TDFeSSL& ssl, const std::string& ConteudoXML,
                                      const std::string& ArqSchema) {
   TValidacaoSchema resultado;
-  if (!ArqSchema.empty() && !Existe(ArqSchema)) {
+  if (!ArqSchema.empty() && !ssl.SchemaExiste(ArqSchema)) {
     resultado.ausente = true;
     resultado.mensagem = MsgSchemaNaoEncontrado(ArqSchema);
     return resultado;

@@ -6,6 +6,7 @@
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "dfe/dfe_exception.h"
@@ -159,6 +160,9 @@ class TDFeSSL {
   // it always runs on the calling thread.
   std::string Obter(const std::string& AURL, const std::string& AMimeType);
   bool Validar(const std::string& ConteudoXML, const std::string& ArqSchema, std::string& MsgErro);
+  // Whether the schema file is there, looked up once per file: every event of a lot names the
+  // same one, and the schema folder does not change during a run.
+  bool SchemaExiste(const std::string& ArqSchema);
   bool VerificarAssinatura(const std::string& ConteudoXML, std::string& MsgErro,
                            const std::string& infElement = "",
                            const std::string& SignatureNode = "",
@@ -222,6 +226,8 @@ class TDFeSSL {
   std::unique_ptr<TDFeSSLHttpClass> FSSLHttpClass;
   std::unique_ptr<TDFeSSLXmlSignClass> FSSLXmlSignClass;
   std::mutex FHttpSendCriticalSection;
+  std::unordered_map<std::string, bool> FSchemasVistos;  // SchemaExiste's answers
+  std::mutex FSchemasVistosCriticalSection;
 };
 
 // A document checked against a schema file that may be missing.

@@ -110,6 +110,10 @@ void AppendToFile(const fs::path& file, std::string_view bytes) {
   if (fd.close() != 0) ThrowIo("gravar", file, errno);
 }
 
+void AppendTextToFile(const fs::path& file, std::string_view utf8) {
+  AppendToFile(file, utf8);
+}
+
 std::vector<ProcessEntry> ListProcesses() {
   std::vector<ProcessEntry> result;
   std::error_code ec;

@@ -90,6 +90,10 @@ std::string TextoAnsi(std::string_view utf8) {
   return ansi;
 }
 
+void AppendTextToFile(const fs::path& file, std::string_view utf8) {
+  AppendToFile(file, TextoAnsi(utf8));
+}
+
 fs::path ExecutablePath() {
   std::wstring path(MAX_PATH, L'\0');
   for (;;) {
