@@ -143,8 +143,10 @@ namespace {
 
 // The heap a large lot grows into, reserved at start (address space only: nothing is touched).
 constexpr std::size_t kReservaHeap = std::size_t{96} << 20;
-// What a small run uses of it, left in ordinary pages so that its memory stays small.
-constexpr std::uintptr_t kHeapDePequenos = std::uintptr_t{8} << 20;
+// What a small run uses of it (a one-event send: under 2 MB), left in ordinary pages so that
+// its memory stays small wherever the heap starts. Each 4 KB page beyond it that a large lot
+// touches would be a fault of its own; a large lot fills this part in its first events.
+constexpr std::uintptr_t kHeapDePequenos = std::uintptr_t{2} << 20;
 constexpr std::uintptr_t kPaginaGrande = std::uintptr_t{2} << 20;
 
 }  // namespace
