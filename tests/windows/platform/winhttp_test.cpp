@@ -92,7 +92,7 @@ TEST_F(WinHttpTest, PostsWithTheClientCertificate) {
   const std::string port = url.substr(url.rfind(':') + 1, url.find('/', 8) - url.rfind(':') - 1);
   EXPECT_NE(request.find("POST /servicos/teste/Servico.svc?wsdl=1 HTTP/1.1"), std::string::npos)
       << request;
-  for (const std::string linha :
+  for (const std::string& linha :
        {"Host: localhost:" + port, std::string("SOAPAction: \"urn:acao/Consultar\""),
         std::string("Content-Type: application/soap+xml; charset=utf-8"),
         std::string("Accept-Charset: utf-8"), std::string("User-Agent: Luvaro/1.0")})
